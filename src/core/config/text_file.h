@@ -1,0 +1,45 @@
+// Line-oriented reading and all-or-nothing writing of the two configuration files.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kl {
+
+// Reads lines that end at CR, at CR LF or at the end of the file; an LF alone belongs to
+// the line. Reads lazily, so a huge file costs only the lines asked for.
+class LineReader {
+public:
+    explicit LineReader(const std::string& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool isOpen() const { return m_file != nullptr; }
+    // The next line, or nothing at the end of the file or on a read error.
+    std::optional<std::string> next();
+
+private:
+    int get();
+    int peek();
+
+    std::FILE* m_file = nullptr;
+    char m_buffer[8192];
+    std::size_t m_pos = 0;
+    std::size_t m_len = 0;
+    bool m_failed = false;
+};
+
+// Writes the whole content to a temporary file beside the target and renames it over the
+// target once it is complete and flushed, so a failed save leaves the old file whole.
+bool writeFileAtomically(const std::string& path, std::string_view content);
+
+// Number conversions shared by both files. A decimal number: optional blanks, optional sign,
+// digits with an optional fraction and exponent.
+std::optional<double> parseDecimal(std::string_view text);
+// "True"/"False" in any letter case, or a decimal number (0 is false).
+std::optional<bool> parseBoolean(std::string_view text);
+
+}  // namespace kl

@@ -1,0 +1,38 @@
+// The emulator's command line: the string the user is shown and the argument vector started.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../paths.h"
+
+namespace kl {
+
+inline constexpr std::string_view kEmulatorName = "kalmora_boy.exe";
+
+// The folder with trailing blanks removed, then separator + "kalmora_boy.exe " when the
+// untrimmed folder is longer than a root, otherwise "kalmora_boy.exe " alone.
+std::string emulatorPart(std::string_view emuPath, PathStyle style);
+// The folder with trailing blanks removed, then a separator when the untrimmed folder is
+// longer than a root, otherwise nothing.
+std::string romFolderPart(std::string_view romPath, PathStyle style);
+
+// Emulator part, quoted ROM path, then the parameter string (which brings its own blank).
+std::string EmulatorCommandLine(std::string_view emuPath, std::string_view romPath, std::string_view fileName,
+                                std::string_view parameterString, PathStyle style);
+
+// What the process start receives: no shell ever sees these, so every argument arrives as is.
+struct LaunchCommand {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::string workingDirectory;  // empty: inherit the launcher's
+};
+
+LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view romPath, std::string_view fileName,
+                                    std::string_view parameterString, PathStyle style);
+
+// True when the path names an existing folder; the path is used exactly as given.
+bool CheckFolderExists(const std::string& path);
+
+}  // namespace kl

@@ -1,0 +1,39 @@
+// Path joining and blank trimming shared by the command line and the file operations.
+#include "paths.h"
+
+namespace kl {
+
+std::string trimTrailingBlanks(std::string_view text)
+{
+    std::size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ')
+        --end;
+    return std::string(text.substr(0, end));
+}
+
+std::string trimLeadingBlanks(std::string_view text)
+{
+    std::size_t begin = 0;
+    while (begin < text.size() && text[begin] == ' ')
+        ++begin;
+    return std::string(text.substr(begin));
+}
+
+std::string joinPath(std::string_view folder, std::string_view name, PathStyle style)
+{
+    std::string result(folder);
+    if (folder.size() > style.rootLength)
+        result += style.separator;
+    result += name;
+    return result;
+}
+
+std::string joinAlways(std::string_view folder, std::string_view name, PathStyle style)
+{
+    std::string result(folder);
+    result += style.separator;
+    result += name;
+    return result;
+}
+
+}  // namespace kl

@@ -1,0 +1,191 @@
+// Folder listing and the pattern rules, the size text and the theme table.
+#include <QtTest>
+
+#include <unistd.h>
+
+#include "browser/folder_listing.h"
+#include "theme/theme_colors.h"
+
+using namespace kl;
+
+namespace {
+
+void touch(const QString& path, int bytes = 0)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+
+QStringList toList(const std::vector<std::string>& names)
+{
+    QStringList out;
+    for (const std::string& n : names)
+        out << QString::fromStdString(n);
+    return out;
+}
+
+}  // namespace
+
+class TestBrowser : public QObject {
+    Q_OBJECT
+private slots:
+    void wildcards_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("vb") << "*.vb" << "game.vb" << true;
+        QTest::newRow("upper case name") << "*.vb" << "GAME.VB" << true;
+        QTest::newRow("other extension") << "*.vb" << "game.vbx" << false;
+        QTest::newRow("extension only") << "*.vb" << ".vb" << true;
+        QTest::newRow("double extension") << "*.zip" << "set.vb.zip" << true;
+        QTest::newRow("star backtracks") << "*a*b" << "xaxxab" << true;
+        QTest::newRow("star backtrack fails") << "*a*b" << "xaxxa" << false;
+        QTest::newRow("question mark") << "g?me.vb" << "game.vb" << true;
+        QTest::newRow("question mark needs one") << "g?me.vb" << "gme.vb" << false;
+        QTest::newRow("question mark is one character") << "?.vb" << "ü.vb" << true;
+        QTest::newRow("all with extension") << "*.*" << "game.vb" << true;
+        QTest::newRow("all without extension") << "*.*" << "README" << true;
+        QTest::newRow("name dot star") << "game.*" << "game" << true;
+        QTest::newRow("hidden marker") << "*._dontdisplayfiles" << "x._dontdisplayfiles" << true;
+        QTest::newRow("hidden marker other") << "*._dontdisplayfiles" << "x.vb" << false;
+        QTest::newRow("exact") << "a.vb" << "A.VB" << true;
+        QTest::newRow("non-ASCII not folded") << "*É.vb" << "é.vb" << false;
+    }
+    void wildcards()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        QFETCH(bool, match);
+        QCOMPARE(wildcardMatch(pattern.toStdString(), name.toStdString()), match);
+    }
+
+    void patternListsSplitAtSemicolons()
+    {
+        const PatternList both("*.vb;*.zip");
+        QVERIFY(both.matches("a.vb"));
+        QVERIFY(both.matches("a.ZIP"));
+        QVERIFY(!both.matches("a.txt"));
+        QVERIFY(!PatternList("").matches("a.vb"));
+        QCOMPARE(FileTypePattern(3), std::string_view("*.vb;*.zip"));
+        QCOMPARE(FileTypePattern(4), std::string_view("*.*"));
+        QVERIFY(FileTypePattern(5).empty());
+        QCOMPARE(fileTypeStatus(2), std::string_view("Status: Now viewing compressed (*.zip) files in current folder"));
+    }
+
+    void listingFiltersSortsAndSkipsFolders()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"b.vb", "A.VB", "c.zip", "notes.txt", "a b $(x).vb", "ü.vb", ".hidden.vb"})
+            touch(dir.filePath(QString::fromUtf8(name)));
+        QVERIFY(QDir(dir.path()).mkdir("folder.vb"));
+        QVERIFY(QFile::link(dir.filePath("b.vb"), dir.filePath("link.vb")));
+        QVERIFY(QFile::link(dir.filePath("folder.vb"), dir.filePath("dirlink.vb")));
+        QVERIFY(QFile::link(dir.filePath("missing"), dir.filePath("broken.vb")));
+
+        const FolderListing vb = listFolder(dir.path().toStdString(), "*.vb");
+        QCOMPARE(vb.error, ListingError::None);
+        QCOMPARE(toList(vb.names), QStringList({"a b $(x).vb", "A.VB", "b.vb", "link.vb", "ü.vb"}));
+        const FolderListing all = listFolder(dir.path().toStdString(), "*.*");
+        QCOMPARE(toList(all.names), QStringList({"a b $(x).vb", "A.VB", "b.vb", "c.zip", "link.vb", "notes.txt", "ü.vb"}));
+        QVERIFY(listFolder(dir.path().toStdString(), std::string(HideAllPattern)).names.empty());
+    }
+
+    void listingErrors()
+    {
+        QTemporaryDir dir;
+        touch(dir.filePath("file"));
+        QCOMPARE(listFolder(dir.filePath("nope").toStdString(), "*.*").error, ListingError::Missing);
+        QCOMPARE(listFolder(dir.filePath("file").toStdString(), "*.*").error, ListingError::NotAFolder);
+        // Trailing blanks are part of a Linux folder name.
+        QCOMPARE(listFolder(dir.path().toStdString() + " ", "*.*").error, ListingError::Missing);
+        QVERIFY(QDir(dir.path()).mkdir("locked"));
+        QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFile::WriteOwner));
+        if (::geteuid() != 0)
+            QCOMPARE(listFolder(dir.filePath("locked").toStdString(), "*.*").error, ListingError::Unreadable);
+        QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void caseInsensitiveOrder()
+    {
+        QVERIFY(lessIgnoringCase("apple.vb", "Banana.vb"));
+        QVERIFY(!lessIgnoringCase("Banana.vb", "apple.vb"));
+        QVERIFY(lessIgnoringCase("A.vb", "a.vb"));  // ties broken by bytes, so the order is total
+        QVERIFY(lessIgnoringCase("a", "ab"));
+    }
+
+    void sizeTexts_data()
+    {
+        QTest::addColumn<qulonglong>("bytes");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0ull << "," << "0 Bytes";
+        QTest::newRow("999") << 999ull << "," << "999 Bytes";
+        QTest::newRow("1000") << 1000ull << "," << "1,000 Bytes";
+        QTest::newRow("1 MiB") << 1048576ull << "," << "1,048,576 Bytes";
+        QTest::newRow("German") << 1048576ull << "." << "1.048.576 Bytes";
+        QTest::newRow("large") << 123456789012ull << "," << "123,456,789,012 Bytes";
+    }
+    void sizeTexts()
+    {
+        QFETCH(qulonglong, bytes);
+        QFETCH(QString, separator);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(sizeText(bytes, separator.toStdString())), text);
+    }
+
+    void fileSizes()
+    {
+        QTemporaryDir dir;
+        touch(dir.filePath("empty.vb"));
+        touch(dir.filePath("k.vb"), 1024);
+        QCOMPARE(fileSize(dir.filePath("empty.vb").toStdString()), std::optional<std::uint64_t>(0));
+        QCOMPARE(fileSize(dir.filePath("k.vb").toStdString()), std::optional<std::uint64_t>(1024));
+        // A doubled separator after the root reads the same file.
+        QCOMPARE(fileSize("/" + dir.filePath("k.vb").toStdString()), std::optional<std::uint64_t>(1024));
+        QVERIFY(!fileSize(dir.filePath("gone.vb").toStdString()));
+        QVERIFY(!fileSize(dir.path().toStdString()));
+    }
+
+    void themes_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<uint>("text");
+        QTest::addColumn<uint>("background");
+        QTest::newRow("Beach") << 1 << 0x00004080u << 0x00C0E0FFu;
+        QTest::newRow("C-64") << 2 << 0x00FFFFFFu << 0x00C00000u;
+        QTest::newRow("Gothic") << 3 << 0x000000FFu << 0x00000000u;
+        QTest::newRow("Matrix") << 4 << 0x0000FF00u << 0x00000000u;
+        QTest::newRow("Retro") << 5 << 0x00E0E0E0u << 0x00404040u;
+        QTest::newRow("Romance") << 6 << 0x00000080u << 0x00FFC0FFu;
+        QTest::newRow("Spring") << 7 << 0x00004000u << 0x00C0FFC0u;
+        QTest::newRow("Summer") << 8 << 0x00800000u << 0x00C0FFFFu;
+    }
+    void themes()
+    {
+        QFETCH(int, index);
+        QFETCH(uint, text);
+        QFETCH(uint, background);
+        const auto colors = themeColors(index);
+        QVERIFY(colors);
+        QCOMPARE(colors->text, text);
+        QCOMPARE(colors->background, background);
+    }
+
+    void colourValues()
+    {
+        QVERIFY(!themeColors(0));
+        QVERIFY(!themeColors(9));
+        QCOMPARE(systemColorNumber(defaultColors().text), 8);
+        QCOMPARE(systemColorNumber(defaultColors().background), 5);
+        QVERIFY(isSystemColor(kSystemWindowBackground));
+        // Beach's brown is (128, 64, 0): red sits in the lowest byte.
+        QCOMPARE(red(0x00004080), 128);
+        QCOMPARE(green(0x00004080), 64);
+        QCOMPARE(blue(0x00C00000), 192);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBrowser)
+#include "test_browser.moc"

@@ -1,0 +1,372 @@
+// Settings.ini and GUI.ini: golden bytes, round trips, the fallback rules and safe saving.
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <csignal>
+
+#include "config/gui_settings.h"
+#include "config/settings_file.h"
+#include "config/text_file.h"
+
+using namespace kl;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QList<QByteArray> goldenSettingsLines()
+{
+    QList<QByteArray> lines = readAll(KL_GOLDEN_DIR "/Settings-defaults.ini").split('\n');
+    lines.removeLast();
+    for (QByteArray& l : lines)
+        l.chop(1);  // the CR
+    return lines;
+}
+
+QByteArray joinCrLf(const QList<QByteArray>& lines)
+{
+    QByteArray out;
+    for (const QByteArray& l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+EmulatorSettings defaultsWithPaths(const std::string& emu, const std::string& rom)
+{
+    EmulatorSettings s;
+    s.setText(Field::txtEmuPath, emu);
+    s.setText(Field::txtRomPath, rom);
+    resetEmulatorDefaults(s);
+    return s;
+}
+
+// A record the window can reach: every group has a member selected, lists hold items.
+EmulatorSettings randomValidRecord(QRandomGenerator& rng)
+{
+    EmulatorSettings s;
+    const char* paths[] = {"", "/home/me/emu", "  lead", "trail  ", "C:\\Emu", "/srv/ümlaut $(x) \"q\"", "a\nb"};
+    s.setText(Field::txtEmuPath, paths[rng.bounded(7)]);
+    s.setText(Field::txtRomPath, paths[rng.bounded(7)]);
+    for (const FieldInfo& info : fieldTable()) {
+        switch (info.kind) {
+        case FieldKind::Text: break;
+        case FieldKind::Option:
+            if (rng.bounded(3) == 0)
+                s.setOption(info.field, true);
+            break;
+        case FieldKind::Check: s.setCheck(info.field, int(rng.bounded(3))); break;
+        case FieldKind::ListChoice: {
+            const auto items = listItems(info.field, s.paletteList());
+            s.setListChoice(info.field, items[rng.bounded(quint32(items.size()))]);
+            break;
+        }
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+class TestConfigFiles : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const char* name) const { return m_dir.filePath(name); }
+
+private slots:
+    void init() { QDir(m_dir.path()).removeRecursively(); QDir().mkpath(m_dir.path()); }
+
+    void goldenDefaults()
+    {
+        const QString file = path("Settings.ini");
+        QVERIFY(saveSettingsFile(file.toStdString(), defaultsWithPaths("/home/me/emu", "/home/me/roms")));
+        QCOMPARE(readAll(file), readAll(KL_GOLDEN_DIR "/Settings-defaults.ini"));
+        const QString gui = path("GUI.ini");
+        QVERIFY(saveGuiFile(gui.toStdString(), GuiSettings{}));
+        QCOMPARE(readAll(gui), readAll(KL_GOLDEN_DIR "/GUI-defaults.ini"));
+    }
+
+    void roundTripOfValidRecords()
+    {
+        QRandomGenerator rng(20261208);
+        const std::string file = path("Settings.ini").toStdString();
+        for (int i = 0; i < 300; ++i) {
+            const EmulatorSettings saved = randomValidRecord(rng);
+            QVERIFY(saveSettingsFile(file, saved));
+            EmulatorSettings loaded;
+            QVERIFY(loadSettingsFile(file, loaded));
+            QVERIFY2(loaded == saved, formatSettingsFile(saved).c_str());
+        }
+    }
+
+    void acceptedLineForms_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("value");
+        QTest::newRow("TRUE") << 5 << QByteArray("TRUE") << int(Field::opt640x480) << 1;
+        QTest::newRow("tRuE") << 5 << QByteArray("tRuE") << int(Field::opt640x480) << 1;
+        QTest::newRow("-1") << 5 << QByteArray("-1") << int(Field::opt640x480) << 1;
+        QTest::newRow("0.5 is a number") << 5 << QByteArray("0.5") << int(Field::opt640x480) << 1;
+        QTest::newRow("blanks around True") << 5 << QByteArray(" True ") << int(Field::opt640x480) << 1;
+        QTest::newRow("0 on the default") << 3 << QByteArray("0") << int(Field::optWindow) << 0;
+        QTest::newRow("FALSE on the default") << 3 << QByteArray("FALSE") << int(Field::optWindow) << 0;
+        QTest::newRow("check 2") << 8 << QByteArray(" 2 ") << int(Field::chkHStretch) << 2;
+        QTest::newRow("check bare 1") << 8 << QByteArray("1") << int(Field::chkHStretch) << 1;
+        QTest::newRow("check 2.5 to even") << 8 << QByteArray("2.5") << int(Field::chkHStretch) << 2;
+        QTest::newRow("check 0.5 to even") << 8 << QByteArray("0.5") << int(Field::chkHStretch) << 0;
+        QTest::newRow("check 1.5 to even") << 8 << QByteArray("1.5") << int(Field::chkHStretch) << 2;
+        QTest::newRow("check -0.4") << 8 << QByteArray("-0.4") << int(Field::chkHStretch) << 0;
+        QTest::newRow("check 1e0") << 8 << QByteArray("1e0") << int(Field::chkHStretch) << 1;
+    }
+    void acceptedLineForms()
+    {
+        QFETCH(int, line);
+        QFETCH(QByteArray, text);
+        QFETCH(int, field);
+        QFETCH(int, value);
+        QList<QByteArray> lines = goldenSettingsLines();
+        lines[line - 1] = text;
+        writeBytes(path("Settings.ini"), joinCrLf(lines));
+        EmulatorSettings s;
+        QVERIFY(loadSettingsFile(path("Settings.ini").toStdString(), s));
+        const Field f = static_cast<Field>(field);
+        QCOMPARE(fieldInfo(f).kind == FieldKind::Check ? s.check(f) : int(s.option(f)), value);
+    }
+
+    void badLinesFallBackKeepingReadPaths_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("option word") << 4 << QByteArray("Yes");
+        QTest::newRow("option empty") << 9 << QByteArray("");
+        QTest::newRow("option inf") << 9 << QByteArray("inf");
+        QTest::newRow("option hex") << 9 << QByteArray("&H1");
+        QTest::newRow("check 3") << 8 << QByteArray(" 3 ");
+        QTest::newRow("check 2.6 rounds to 3") << 17 << QByteArray("2.6");
+        QTest::newRow("check -1") << 17 << QByteArray("-1");
+        QTest::newRow("check word") << 20 << QByteArray("on");
+        QTest::newRow("check huge") << 20 << QByteArray("1e400");
+        QTest::newRow("check nan") << 20 << QByteArray("nan");
+        QTest::newRow("palette of the other family") << 15 << QByteArray("Red-Blue");
+        QTest::newRow("palette lower case") << 15 << QByteArray("normal");
+        QTest::newRow("brightness unformatted") << 16 << QByteArray("1");
+        QTest::newRow("zoom 7x") << 18 << QByteArray("7x");
+        QTest::newRow("frame skip empty") << 19 << QByteArray("");
+        QTest::newRow("controller trailing blank") << 24 << QByteArray("None connected to PC ");
+        QTest::newRow("last line") << 30 << QByteArray("x");
+    }
+    void badLinesFallBackKeepingReadPaths()
+    {
+        QFETCH(int, line);
+        QFETCH(QByteArray, text);
+        QList<QByteArray> lines = goldenSettingsLines();
+        // Everything before the bad line departs from the defaults, so a partial apply shows.
+        lines[2] = "False";
+        lines[4] = "True";
+        lines[7] = " 2 ";
+        lines[line - 1] = text;
+        writeBytes(path("Settings.ini"), joinCrLf(lines));
+        EmulatorSettings s;
+        QVERIFY(!loadSettingsFile(path("Settings.ini").toStdString(), s));
+        QVERIFY(s == defaultsWithPaths("/home/me/emu", "/home/me/roms"));
+    }
+
+    void shortFilesAndLineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("emu");
+        QTest::addColumn<QString>("rom");
+        const QList<QByteArray> golden = goldenSettingsLines();
+        QTest::newRow("empty file") << QByteArray() << false << "before-emu" << "before-rom";
+        QTest::newRow("one line") << QByteArray("/only/emu\r\n") << false << "/only/emu" << "before-rom";
+        QTest::newRow("29 lines") << joinCrLf(golden.mid(0, 29)) << false << "/home/me/emu" << "/home/me/roms";
+        QTest::newRow("30th line without line end") << joinCrLf(golden).chopped(2) << true << "/home/me/emu"
+                                                     << "/home/me/roms";
+        QTest::newRow("more than 30 lines") << joinCrLf(golden) + "garbage\r\nmore\r\n" << true << "/home/me/emu"
+                                            << "/home/me/roms";
+        QByteArray crOnly;
+        for (const QByteArray& l : golden)
+            crOnly += l + "\r";
+        QTest::newRow("CR alone ends a line") << crOnly << true << "/home/me/emu" << "/home/me/roms";
+        QByteArray lfOnly;
+        for (const QByteArray& l : golden)
+            lfOnly += l + "\n";
+        // An LF is part of the line: the whole file is line 1, and line 2 never comes.
+        QTest::newRow("LF alone is no line end") << lfOnly << false << QString::fromUtf8(lfOnly) << "before-rom";
+    }
+    void shortFilesAndLineEnds()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, ok);
+        QFETCH(QString, emu);
+        QFETCH(QString, rom);
+        writeBytes(path("Settings.ini"), content);
+        EmulatorSettings s;
+        s.setText(Field::txtEmuPath, "before-emu");
+        s.setText(Field::txtRomPath, "before-rom");
+        s.setCheck(Field::chkFlip, 1);
+        QCOMPARE(loadSettingsFile(path("Settings.ini").toStdString(), s), ok);
+        QVERIFY(s == defaultsWithPaths(emu.toStdString(), rom.toStdString()));
+    }
+
+    void missingOrFolderIsAFailure()
+    {
+        EmulatorSettings s;
+        s.setText(Field::txtRomPath, "kept");
+        QVERIFY(!loadSettingsFile(path("absent.ini").toStdString(), s));
+        QVERIFY(s == defaultsWithPaths("", "kept"));
+        QVERIFY(QDir(m_dir.path()).mkdir("Settings.ini"));
+        QVERIFY(!loadSettingsFile(path("Settings.ini").toStdString(), s));
+        QVERIFY(!saveSettingsFile(path("Settings.ini").toStdString(), s));
+        QVERIFY(QFileInfo(path("Settings.ini")).isDir());
+        QVERIFY(!saveSettingsFile(path("NoData/Settings.ini").toStdString(), s));
+        QVERIFY(!QFileInfo::exists(path("NoData")));
+    }
+
+    void failedSaveLeavesTheOldFileWhole()
+    {
+        // A file-size limit makes the write fail part-way, as a full disk would.
+        const QString file = path("Settings.ini");
+        const QByteArray old = readAll(KL_GOLDEN_DIR "/Settings-defaults.ini");
+        writeBytes(file, old);
+        EmulatorSettings s = defaultsWithPaths(std::string(400, 'e'), std::string(400, 'r'));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 256;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool ok = saveSettingsFile(file.toStdString(), s);
+        const bool guiOk = saveGuiFile(path("GUI.ini").toStdString(), GuiSettings{});
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!ok);
+        QVERIFY(guiOk);  // small enough to fit
+        QCOMPARE(readAll(file), old);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"GUI.ini", "Settings.ini"}));
+    }
+
+    void saveKeepsTheFileMode()
+    {
+        const QString file = path("Settings.ini");
+        writeBytes(file, "old");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(saveSettingsFile(file.toStdString(), EmulatorSettings{}));
+        struct stat st {};
+        QCOMPARE(::stat(file.toLocal8Bit().constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0600u);
+    }
+
+    void guiLoadStopsAtTheFirstBadLine_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<int>>("ticked");  // 1-based fields ticked after loading
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("first line False, then nothing") << QByteArray("False") << QList<int>{13} << false;
+        QTest::newRow("Beach then a bad Default")
+            << QByteArray("True\r\nFalse\r\nFalse\r\nFalse\r\nTrue\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\n"
+                          "False\r\nFalse\r\nmaybe\r\nTrue\r\n")
+            << QList<int>{1, 5, 13} << false;
+        QTest::newRow("numbers and cases")
+            << QByteArray("0\r\n-1\r\nFALSE\r\ntrue\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n7\r\n0\r\n1\r\nignored")
+            << QList<int>{2, 4, 12, 14} << true;
+        QTest::newRow("NUL byte in a line") << QByteArray("True\r\nFal\0se\r\n", 14) << QList<int>{1, 13} << false;
+        QTest::newRow("empty") << QByteArray() << QList<int>{1, 13} << false;
+    }
+    void guiLoadStopsAtTheFirstBadLine()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<int>, ticked);
+        QFETCH(bool, ok);
+        writeBytes(path("GUI.ini"), content);
+        GuiSettings gui;
+        QCOMPARE(loadGuiFile(path("GUI.ini").toStdString(), gui), ok);
+        for (int i = 1; i <= kGuiLineCount; ++i)
+            QVERIFY2(gui.ticks[std::size_t(i - 1)] == ticked.contains(i), qPrintable(QString::number(i)));
+    }
+
+    void guiRoundTripAndReset()
+    {
+        const std::string file = path("GUI.ini").toStdString();
+        for (int bits = 0; bits < (1 << kGuiLineCount); bits += 37) {
+            GuiSettings saved;
+            for (int i = 0; i < kGuiLineCount; ++i)
+                saved.ticks[std::size_t(i)] = (bits >> i) & 1;
+            QVERIFY(saveGuiFile(file, saved));
+            GuiSettings loaded;
+            QVERIFY(loadGuiFile(file, loaded));
+            QVERIFY(loaded == saved);
+            ResetGuiDefaults(loaded);
+            QVERIFY(loaded == GuiSettings{});
+        }
+    }
+
+    void appliedPatternAndColours_data()
+    {
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<QString>("pattern");  // "-" for none
+        QTest::addColumn<int>("theme");        // -1 for none
+        QTest::newRow("defaults") << QList<int>{1, 13} << "*.vb" << 0;
+        QTest::newRow("zip and all") << QList<int>{2, 4} << "*.*" << -1;
+        QTest::newRow("both") << QList<int>{3, 8} << "*.vb;*.zip" << 4;
+        QTest::newRow("two themes") << QList<int>{6, 9} << "-" << 5;
+        QTest::newRow("Beach and Default") << QList<int>{5, 13} << "-" << 0;
+        QTest::newRow("nothing") << QList<int>{14} << "-" << -1;
+    }
+    void appliedPatternAndColours()
+    {
+        QFETCH(QList<int>, ticked);
+        QFETCH(QString, pattern);
+        QFETCH(int, theme);
+        GuiSettings gui;
+        gui.ticks.fill(false);
+        for (int i : ticked)
+            gui.ticks[std::size_t(i - 1)] = true;
+        const auto p = filePatternFor(gui);
+        QCOMPARE(p ? QString::fromUtf8(p->data(), int(p->size())) : QString("-"), pattern);
+        const auto t = themeFor(gui);
+        QCOMPARE(t ? *t : -1, theme);
+    }
+
+    void decimalParser_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<double>("value");
+        QTest::newRow("blanks") << "  42 " << true << 42.0;
+        QTest::newRow("plus") << "+1.5" << true << 1.5;
+        QTest::newRow("point first") << ".5" << true << 0.5;
+        QTest::newRow("exponent") << "2E1" << true << 20.0;
+        QTest::newRow("inner blank") << "1 2" << false << 0.0;
+        QTest::newRow("sign alone") << "-" << false << 0.0;
+        QTest::newRow("infinity") << "-infinity" << false << 0.0;
+        QTest::newRow("hex") << "0x10" << false << 0.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+    }
+    void decimalParser()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(double, value);
+        const auto parsed = parseDecimal(text.toStdString());
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(*parsed, value);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigFiles)
+#include "test_config_files.moc"
