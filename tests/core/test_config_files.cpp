@@ -202,6 +202,9 @@ private slots:
         for (const QByteArray& l : golden)
             crOnly += l + "\r";
         QTest::newRow("CR alone ends a line") << crOnly << true << "/home/me/emu" << "/home/me/roms";
+        QList<QByteArray> longPath = golden;
+        longPath[0] = QByteArray(40000, 'x');
+        QTest::newRow("overlong path line") << joinCrLf(longPath) << false << "before-emu" << "before-rom";
         QByteArray lfOnly;
         for (const QByteArray& l : golden)
             lfOnly += l + "\n";

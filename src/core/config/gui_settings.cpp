@@ -6,6 +6,11 @@
 
 namespace kl {
 
+namespace {
+// "True", "False" or a number: anything longer is damage.
+constexpr std::size_t kMaxGuiLine = 4096;
+}  // namespace
+
 void ResetGuiDefaults(GuiSettings& gui) { gui = GuiSettings{}; }
 
 std::string formatGuiFile(const GuiSettings& gui)
@@ -24,7 +29,7 @@ bool loadGuiFile(const std::string& path, GuiSettings& gui)
     if (!reader.isOpen())
         return false;
     for (bool& tick : gui.ticks) {
-        const auto line = reader.next();
+        const auto line = reader.next(kMaxGuiLine);
         if (!line)
             return false;
         const auto value = parseBoolean(*line);

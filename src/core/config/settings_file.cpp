@@ -57,7 +57,7 @@ bool loadSettingsFile(const std::string& path, EmulatorSettings& s)
     LineReader reader(path);
     bool ok = reader.isOpen();
     for (int i = 0; ok && i < kSettingsLineCount; ++i) {
-        const auto line = reader.next();
+        const auto line = reader.next(kMaxSettingsLine);
         ok = line && applySettingsLine(s, fieldTable()[static_cast<std::size_t>(i)].field, *line);
     }
     if (!ok)

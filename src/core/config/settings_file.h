@@ -8,6 +8,8 @@
 namespace kl {
 
 inline constexpr int kSettingsLineCount = kFieldCount;
+// No folder path is longer; a longer line is a damaged file, not a path to keep.
+inline constexpr std::size_t kMaxSettingsLine = 32767;
 
 // The file's text for a record: 30 lines ended by CR LF.
 std::string formatSettingsFile(const EmulatorSettings& settings);

@@ -47,7 +47,7 @@ int LineReader::get()
     return c;
 }
 
-std::optional<std::string> LineReader::next()
+std::optional<std::string> LineReader::next(std::size_t limit)
 {
     if (peek() == EOF)
         return std::nullopt;
@@ -61,6 +61,8 @@ std::optional<std::string> LineReader::next()
                 get();
             break;
         }
+        if (line.size() == limit)
+            return std::nullopt;
         line += static_cast<char>(c);
     }
     if (m_file && std::ferror(m_file))

@@ -18,8 +18,9 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     bool isOpen() const { return m_file != nullptr; }
-    // The next line, or nothing at the end of the file or on a read error.
-    std::optional<std::string> next();
+    // The next line, or nothing at the end of the file, on a read error, or when the line
+    // is longer than the limit (a hostile file must not fill the memory or the window).
+    std::optional<std::string> next(std::size_t limit = static_cast<std::size_t>(-1));
 
 private:
     int get();

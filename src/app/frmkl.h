@@ -1,0 +1,189 @@
+// The main window: every control, menu and handler of the launcher.
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+
+#include "binder.h"
+#include "config/gui_settings.h"
+
+class CheckBox;
+class EvenTabBar;
+class FileListBox;
+class LinkLabel;
+class Platform;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class TrackingGroupBox;
+
+class frmKL : public QMainWindow {
+    Q_OBJECT
+public:
+    frmKL(Platform& platform, QString programFolder, QWidget* parent = nullptr);
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void mnuFileExit_Click();
+    void cmdExit_Click();
+    void CenterFormOnScreen();
+
+    // Configuration files.
+    void LoadEmulatorSettings();
+    void SaveEmulatorSettings();
+    void LoadGuiSettings();
+    void ApplyGuiSettings();
+    void SaveGuiSettings();
+    kl::GuiSettings guiSettings() const;
+    void setGuiSettings(const kl::GuiSettings& gui);
+    kl::EmulatorSettings emulatorSettings() const { return m_binder.read(); }
+
+    // Launch and preview.
+    void mnuFileLaunch_Click();
+    void cmdLaunch_Click();
+    void cmdHelp_Click();
+    void lstFiles_DblClick();
+    void popLaunch_Click();
+    void mnuWindowMinimize_Click();
+
+    // Option interlocks.
+    void opt3DMode_Click(int index);
+    void optKeyLayout_Click(int index);
+
+    // ROM folder view, file operations and folder selection.
+    void txtRomPath_Change();
+    void txtEmuPath_Change();
+    void lstFiles_Click();
+    void lstFiles_MouseDown(Qt::MouseButton button);
+    void mnuViewFileType_Click(int index);
+    void mnuViewRefresh_Click();
+    void popRefresh_Click();
+    void cmdBrowseEmu_Click();
+    void cmdBrowseRom_Click();
+    void mnuFileRename_Click();
+    void mnuFileDelete_Click();
+    void mnuFileProperties_Click();
+    void popRename_Click();
+    void popDelete_Click();
+    void popProperties_Click();
+
+    // Resets, themes, help and links.
+    void mnuConfigResetEmu_Click();
+    void mnuConfigResetGUI_Click();
+    void mnuConfigResetBoth_Click();
+    void mnuWindowTheme_Click(int index);
+    void mnuWindowThemeDefault_Click();
+    void mnuHelpReadme_Click();
+    void mnuHelpHistory_Click();
+    void lblURL_Click(int index);
+    void lblURL_MouseMove(int index);
+    void fmOnTheWeb_MouseMove();
+    void tabGUI_MouseMove();
+
+    QString settingsPath() const;
+    QString guiPath() const;
+    int ShowParametersOnly = 0;
+
+    // Controls, named as documented; arrays are indexed from 1.
+    FileListBox* lstFiles = nullptr;
+    QTabWidget* tabGUI = nullptr;
+    QPushButton* cmdLaunch = nullptr;
+    QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QLabel* lblStatus = nullptr;
+
+    QRadioButton* optWindow = nullptr;
+    QRadioButton* opt320x200 = nullptr;
+    QRadioButton* opt640x480 = nullptr;
+    QRadioButton* opt800x600 = nullptr;
+    QRadioButton* opt1024x768 = nullptr;
+    CheckBox* chkHStretch = nullptr;
+    std::array<QRadioButton*, 7> opt3DMode{};
+    QComboBox* cmbPalette = nullptr;
+    QComboBox* cmbBrightness = nullptr;
+    CheckBox* chkFlip = nullptr;
+    QComboBox* cmbZoom = nullptr;
+    QComboBox* cmbFrameSkip = nullptr;
+    CheckBox* chkNoThrottle = nullptr;
+
+    std::array<QRadioButton*, 3> optKeyLayout{};
+    CheckBox* chkJoystick = nullptr;
+    QGroupBox* fmPreview = nullptr;
+    std::array<QLabel*, 9> lblKeyDesc{};
+    std::array<QLabel*, 9> lblKey{};
+    QComboBox* cmbVBController = nullptr;
+
+    CheckBox* chkForceTimer = nullptr;
+    CheckBox* chkFixVF = nullptr;
+    CheckBox* chkDisplayFPS = nullptr;
+    CheckBox* chkEnableDebug = nullptr;
+    CheckBox* chkGenerateDisam = nullptr;
+    CheckBox* chkOutputDebug = nullptr;
+
+    QLineEdit* txtEmuPath = nullptr;
+    QPushButton* cmdBrowseEmu = nullptr;
+    QLineEdit* txtRomPath = nullptr;
+    QPushButton* cmdBrowseRom = nullptr;
+
+    TrackingGroupBox* fmOnTheWeb = nullptr;
+    std::array<LinkLabel*, 4> lblURL{};
+
+    QAction* mnuFileLaunch = nullptr;
+    QAction* mnuFileRename = nullptr;
+    QAction* mnuFileDelete = nullptr;
+    QAction* mnuFileProperties = nullptr;
+    QAction* mnuFileExit = nullptr;
+    std::array<QAction*, 5> mnuViewFileType{};
+    QAction* mnuViewRefresh = nullptr;
+    QAction* mnuConfigResetEmu = nullptr;
+    QAction* mnuConfigResetGUI = nullptr;
+    QAction* mnuConfigResetBoth = nullptr;
+    std::array<QAction*, 9> mnuWindowTheme{};
+    QAction* mnuWindowThemeDefault = nullptr;
+    QAction* mnuWindowMinimize = nullptr;
+    QAction* mnuHelpReadme = nullptr;
+    QAction* mnuHelpHistory = nullptr;
+    QMenu* popMenu = nullptr;
+    QAction* popLaunch = nullptr;
+    QAction* popRename = nullptr;
+    QAction* popDelete = nullptr;
+    QAction* popProperties = nullptr;
+    QAction* popRefresh = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildVideoTab(QWidget* page);
+    void buildControlsTab(QWidget* page);
+    void buildOptionsTab(QWidget* page);
+    void buildDebugTab(QWidget* page);
+    void buildPathsTab(QWidget* page);
+    void buildAboutTab(QWidget* page);
+    void buildStatusPanel(QWidget* central);
+    void bindSettings();
+    void setTabOrder();
+    void fitFont();
+    bool captionsFit() const;
+    void applyColors(int theme);
+    bool applyFileTypePattern();
+    void openDocument(std::string_view constant);
+    QString joinedPath(const QString& name) const;
+    void showError(const QString& text);
+    void setStatus(const QString& text);
+
+    Platform& m_platform;
+    QString m_programFolder;
+    SettingsBinder m_binder;
+    bool m_exiting = false;
+    EvenTabBar* m_tabBar = nullptr;
+};

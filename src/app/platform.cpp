@@ -1,0 +1,81 @@
+// The Qt implementation of the desktop services.
+#include "platform.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+
+#include "properties.h"
+
+MessageAnswer QtPlatform::messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title)
+{
+    switch (style) {
+    case MessageStyle::Question:
+        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+                       == QMessageBox::No
+                   ? MessageAnswer::No
+                   : MessageAnswer::Yes;
+    case MessageStyle::Information: QMessageBox::information(owner, title, text); break;
+    case MessageStyle::Critical: QMessageBox::critical(owner, title, text); break;
+    }
+    return MessageAnswer::Ok;
+}
+
+QString QtPlatform::inputBox(QWidget* owner, const QString& prompt, const QString& title)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, QString(), &ok);
+    return ok ? text : QString();
+}
+
+QString QtPlatform::browseForFolder(QWidget* owner, const QString& prompt)
+{
+    return QFileDialog::getExistingDirectory(owner, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly);
+}
+
+bool QtPlatform::startDetached(const ProcessRequest& request)
+{
+    QProcess process;
+    process.setProgram(request.program);
+    process.setArguments(request.arguments);
+    process.setWorkingDirectory(request.workingDirectory);
+    return process.startDetached();
+}
+
+bool QtPlatform::openWithShell(const QString& pathOrAddress)
+{
+    const QUrl url = pathOrAddress.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(pathOrAddress)
+                                                                : QUrl(pathOrAddress);
+    return QDesktopServices::openUrl(url);
+}
+
+void QtPlatform::showFileProperties(QWidget* owner, const QString& path)
+{
+    auto* window = new PropertiesWindow(path, owner);
+    window->show();
+}
+
+QRect QtPlatform::screenGeometry(QWidget* window)
+{
+    QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+void QtPlatform::popupMenu(QMenu* menu, QAction* defaultItem)
+{
+    menu->setDefaultAction(defaultItem);
+    menu->exec(QCursor::pos());
+}
+
+void QtPlatform::endProgram()
+{
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,56 @@
+// The desktop services the window needs, behind one interface so tests can answer them.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+enum class MessageStyle { Critical = 16, Question = 36, Information = 64 };
+enum class MessageAnswer { Ok = 1, Yes = 6, No = 7 };
+
+struct ProcessRequest {
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal; Critical and Information have an OK button, Question has Yes and No (Yes default).
+    virtual MessageAnswer messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title) = 0;
+    // Modal, with an empty field; Cancel gives the empty text.
+    virtual QString inputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
+    // A folder picker that starts at the top of the tree; empty on cancel.
+    virtual QString browseForFolder(QWidget* owner, const QString& prompt) = 0;
+    // Starts a program from an argument vector, without a shell and without waiting.
+    virtual bool startDetached(const ProcessRequest& request) = 0;
+    // Hands a local file path or a web address to the desktop; false when it refused.
+    virtual bool openWithShell(const QString& pathOrAddress) = 0;
+    // A non-modal window about one file, owned by the given window.
+    virtual void showFileProperties(QWidget* owner, const QString& path) = 0;
+    virtual QRect screenGeometry(QWidget* window) = 0;
+    // Opens the menu at the mouse position with its default item shown bold.
+    virtual void popupMenu(QMenu* menu, QAction* defaultItem) = 0;
+    // Ends the program; no handler of the window runs afterwards.
+    virtual void endProgram() = 0;
+};
+
+// The real desktop.
+class QtPlatform : public Platform {
+public:
+    MessageAnswer messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title) override;
+    QString inputBox(QWidget* owner, const QString& prompt, const QString& title) override;
+    QString browseForFolder(QWidget* owner, const QString& prompt) override;
+    bool startDetached(const ProcessRequest& request) override;
+    bool openWithShell(const QString& pathOrAddress) override;
+    void showFileProperties(QWidget* owner, const QString& path) override;
+    QRect screenGeometry(QWidget* window) override;
+    void popupMenu(QMenu* menu, QAction* defaultItem) override;
+    void endProgram() override;
+};

@@ -1,0 +1,130 @@
+// The few controls whose behaviour Qt's stock widgets do not have.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <string>
+#include <vector>
+
+// A two-state box that can still show the greyed state a configuration file asks for;
+// a click on a greyed box checks it, as the classic auto check box does.
+class CheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override;
+};
+
+// An underlined web address with a pointing hand that reports clicks and mouse moves.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+    void setTextColor(const QColor& color);
+    QColor textColor() const;
+
+signals:
+    void clicked();
+    void mouseMoved();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A tab strip that fills its row: each tab gets its caption's width and an even share of
+// the rest, so all six tabs stand in one row as long as their captions fit together.
+class EvenTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit EvenTabBar(QWidget* parent = nullptr);
+    // True when every caption fits its tab with the strip's padding.
+    bool captionsFit() const;
+
+protected:
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The tab control: six tabs in one row of equal tabs.
+class TabControl : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit TabControl(QWidget* parent = nullptr);
+    EvenTabBar* strip() const { return m_strip; }
+
+private:
+    EvenTabBar* m_strip;
+};
+
+// A frame that reports mouse moves over its own background.
+class TrackingGroupBox : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit TrackingGroupBox(const QString& title, QWidget* parent = nullptr);
+
+signals:
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// The names of one folder; converted to text only for the rows on screen.
+class FileListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+    void setNames(std::vector<std::string> names);
+    const std::vector<std::string>& names() const { return m_names; }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    std::vector<std::string> m_names;
+};
+
+// The file list box: a view bound to a folder and a pattern list. Every change of folder or
+// pattern, and every refresh, re-reads the folder and leaves no entry selected.
+class FileListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    // False when the folder cannot be listed; the list then keeps its folder and entries.
+    bool setPath(const QString& folder);
+    QString path() const { return m_path; }
+    void setPattern(const QString& pattern);
+    QString pattern() const { return m_pattern; }
+    void refresh();
+    // The selected entry's name, empty when none is selected.
+    QString fileName() const;
+    QStringList entries() const;
+
+signals:
+    void entrySelected();
+    void mouseDown(Qt::MouseButton button);
+    void launchRequested();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void reread();
+
+    FileListModel m_model;
+    QString m_path;
+    QString m_pattern;
+};

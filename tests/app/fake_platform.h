@@ -1,0 +1,64 @@
+// A platform that answers dialogs from a script and records what the window asked of it.
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+#include "platform.h"
+
+struct FakePlatform : Platform {
+    struct Box {
+        QString text;
+        MessageStyle style;
+        QString title;
+    };
+    QList<Box> boxes;
+    QList<MessageAnswer> answers;  // for questions; Yes once the script runs out
+    QStringList inputAnswers;
+    QStringList folderAnswers;
+    QStringList prompts;
+    QList<ProcessRequest> starts;
+    bool startSucceeds = true;
+    QStringList opened;
+    bool openSucceeds = true;
+    QStringList properties;
+    int menus = 0;
+    int ends = 0;
+    QRect screen{0, 0, 1920, 1080};
+    // Called when the window starts something, to see the window's state at that moment.
+    std::function<void()> onStart;
+
+    MessageAnswer messageBox(QWidget*, const QString& text, MessageStyle style, const QString& title) override
+    {
+        boxes.append({text, style, title});
+        if (style != MessageStyle::Question)
+            return MessageAnswer::Ok;
+        return answers.isEmpty() ? MessageAnswer::Yes : answers.takeFirst();
+    }
+    QString inputBox(QWidget*, const QString& prompt, const QString& title) override
+    {
+        prompts << title + QLatin1Char('|') + prompt;
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+    }
+    QString browseForFolder(QWidget*, const QString& prompt) override
+    {
+        prompts << prompt;
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+    }
+    bool startDetached(const ProcessRequest& request) override
+    {
+        starts.append(request);
+        if (onStart)
+            onStart();
+        return startSucceeds;
+    }
+    bool openWithShell(const QString& target) override
+    {
+        opened << target;
+        return openSucceeds;
+    }
+    void showFileProperties(QWidget*, const QString& path) override { properties << path; }
+    QRect screenGeometry(QWidget*) override { return screen; }
+    void popupMenu(QMenu*, QAction*) override { ++menus; }
+    void endProgram() override { ++ends; }
+};
