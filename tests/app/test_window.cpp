@@ -1,27 +1,475 @@
-// The window offscreen: start-up, interlocks, the file list, launch and preview, exit.
+// The window offscreen: start-up, interlocks, the file list, folders, launch, preview and exit.
 #include <QtTest>
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
-#include "fake_platform.h"
-#include "frmkl.h"
-#include "widgets.h"
+#include "launch/parameter_string.h"
+#include "window_fixture.h"
+
+namespace {
+
+QStringList comboItems(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+const QString kNoFile = "No file has been selected.";
+const QString kNoFolder = "Folder does not exist. Please set a path to your ROM images on the \"Paths\" register.";
+const QString kNoEmulator =
+    "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" register.";
+const QString kDefaultSwitches = " -display frame -dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0";
+
+}  // namespace
 
 class TestWindow : public QObject {
     Q_OBJECT
 private slots:
-    void smoke()
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void builtState()
     {
-        QTemporaryDir dir;
+        WindowFixture fx;
         FakePlatform platform;
-        frmKL w(platform, dir.path());
-        w.Form_Load();
+        frmKL w(platform, fx.program);
+        QCOMPARE(w.windowTitle(), QString("Kalmora Launcher - GUI for Kalmora Boy"));
+        QCOMPARE(w.centralWidget()->size(), QSize(560, 435));
+        QCOMPARE(w.tabGUI->count(), 6);
+        QCOMPARE(w.tabGUI->currentIndex(), 0);
+        QCOMPARE(w.tabGUI->tabText(5), QString("&About"));
+        QVERIFY(w.optWindow->isChecked() && w.opt3DMode[2]->isChecked() && w.optKeyLayout[1]->isChecked());
+        QCOMPARE(w.cmbPalette->currentIndex(), -1);
+        QCOMPARE(comboItems(w.cmbPalette), QStringList({"Normal", "Red"}));
+        QCOMPARE(w.cmbBrightness->count(), 30);
+        QCOMPARE(w.cmbFrameSkip->itemText(9), QString("9 f./sec."));
+        QCOMPARE(w.lstFiles->pattern(), QString("*.vb"));
+        QVERIFY(w.mnuViewFileType[1]->isChecked() && w.mnuWindowThemeDefault->isChecked());
+        QVERIFY(!w.mnuWindowMinimize->isChecked());
+        // The context menu is not in the menu bar.
+        QStringList bar;
+        for (QAction* a : w.menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList({"&File", "V&iew", "Co&nfig", "&Window", "&Help"}));
+        QCOMPARE(w.popMenu->defaultAction(), w.popLaunch);
+        QCOMPARE(w.findChild<QGroupBox*>("fmPaletteBrightness")->title(), QString(" Palette && Brightness "));
+        QCOMPARE(w.mnuViewFileType[3]->text(), QString("&Both (*.vb && *.zip) files"));
+        QCOMPARE(w.findChildren<QRadioButton*>("opt3DMode").size(), 6);
+    }
+
+    void everyCaptionFits()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (int i = 0; i < w.tabGUI->count(); ++i) {
+            const QRect tab = w.tabGUI->tabBar()->tabRect(i);
+            QVERIFY2(w.tabGUI->tabBar()->rect().contains(tab), qPrintable(w.tabGUI->tabText(i)));
+        }
+        for (const QLabel* l : w.centralWidget()->findChildren<QLabel*>())
+            if (!l->wordWrap())
+                QVERIFY2(l->sizeHint().width() <= l->width(), qPrintable(l->objectName()));
+        for (const QGroupBox* g : w.centralWidget()->findChildren<QGroupBox*>())
+            QVERIFY2(g->geometry().bottom() < g->parentWidget()->height(), qPrintable(g->objectName()));
+    }
+
+    void startUpWithEachKindOfFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("no Data folder") << "nodata" << false << "*._dontdisplayfiles";
+        QTest::newRow("no files") << "none" << false << "*._dontdisplayfiles";
+        QTest::newRow("defaults with paths") << "defaults" << true << "*.vb";
+        QTest::newRow("bad option line keeps the paths") << "bad" << true << "*.vb";
+        QTest::newRow("29 lines keep the paths") << "short" << true << "*.vb";
+        QTest::newRow("ROM folder missing") << "missingrom" << false << "*._dontdisplayfiles";
+        QTest::newRow("GUI with zip and all ticked") << "guiboth" << true << "*.*";
+        QTest::newRow("GUI with no file type ticked") << "guinone" << true << "*.vb";
+    }
+    void startUpWithEachKindOfFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, shown);
+        QFETCH(QString, pattern);
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms);
+        if (kind == "nodata")
+            QDir(fx.program + "/Data").removeRecursively();
+        else if (kind == "bad")
+            lines[4] = "Yes", lines[7] = " 1 ", fx.settings(lines);
+        else if (kind == "short")
+            lines[9] = "False", lines[8] = "True", fx.settings(lines.mid(0, 29));
+        else if (kind == "missingrom")
+            lines[1] = fx.roms + "/gone", fx.settings(lines);
+        else if (kind != "none")
+            fx.settings(lines);
+        if (kind == "guiboth")
+            fx.gui("False\r\nTrue\r\nFalse\r\nTrue\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\n"
+                   "False\r\nTrue\r\nFalse\r\n");
+        if (kind == "guinone")
+            fx.gui("False\r\n");
+        frmKL& w = fx.start();
+        QCOMPARE(w.lstFiles->pattern(), pattern);
+        QCOMPARE(!w.lstFiles->entries().isEmpty(), shown);
         QCOMPARE(w.lblStatus->text(), QString("Status: Kalmora Launcher started"));
+        QVERIFY(fx.platform.boxes.isEmpty());
+        // Whatever the files said, the options end in a valid state that gives the defaults.
+        QCOMPARE(QString::fromStdString(kl::BuildParameterString(w.emulatorSettings())), kDefaultSwitches);
+        QCOMPARE(w.txtRomPath->toolTip(), w.txtRomPath->text());
+        if (kind == "guinone")
+            QVERIFY(!w.mnuViewFileType[1]->isChecked() && w.mnuWindowThemeDefault->isChecked());
+        if (kind == "guiboth")
+            QCOMPARE(w.lstFiles->entries(), QStringList({"A Game.VB", "b game.vb", "c.zip", "notes.txt"}));
+    }
+
+    void loadRunsTheInterlocks()
+    {
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms);
+        lines[8] = "True";   // Red/Blue
+        lines[9] = "False";
+        lines[14] = "R.B.G.";
+        lines[21] = "true";  // Layout 2 (lower case), clears Layout 1
+        lines[2] = "False";  // no display mode at all
+        lines[16] = " 2 ";   // greyed Flip
+        fx.settings(lines);
+        frmKL& w = fx.start();
+        QCOMPARE(comboItems(w.cmbPalette), QStringList({"Red-Blue", "Red-Green", "R.B.G."}));
+        QCOMPARE(w.cmbPalette->currentText(), QString("R.B.G."));
+        QCOMPARE(w.findChild<QGroupBox*>("fmPreview")->title(), QString(" Preview - Layout 2 "));
+        QCOMPARE(w.lblKey[1]->text(), QString("E / D / S / F"));
+        QCOMPARE(w.lblKey[8]->text(), QString("V"));
+        QVERIFY(!w.optWindow->isChecked() && !w.opt320x200->isChecked());
+        QCOMPARE(w.chkFlip->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(QString::fromStdString(kl::BuildParameterString(w.emulatorSettings())),
+                 QString(" -dspmode red_blue -pallet rbg -brite 1.0 -sclscr 1 -frmskp 0 -altkbd"));
+        // A click on the greyed box checks it; the next click clears it.
+        QTest::mouseClick(w.chkFlip, Qt::LeftButton);
+        QCOMPARE(w.chkFlip->checkState(), Qt::Checked);
+        QTest::mouseClick(w.chkFlip, Qt::LeftButton);
+        QCOMPARE(w.chkFlip->checkState(), Qt::Unchecked);
+    }
+
+    void userClicksRefillThePalette()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.cmbPalette->setCurrentIndex(1);  // Red
+        QTest::mouseClick(w.opt3DMode[6], Qt::LeftButton);
+        QCOMPARE(w.cmbPalette->currentText(), QString("Normal"));
+        QTest::mouseClick(w.opt3DMode[1], Qt::LeftButton);
+        QCOMPARE(comboItems(w.cmbPalette), QStringList({"Red-Blue", "Red-Green", "R.B.G."}));
+        QVERIFY(!w.opt3DMode[6]->isChecked());
+        QTest::mouseClick(w.optKeyLayout[2], Qt::LeftButton);
+        QCOMPARE(w.lblKey[1]->text(), QString("E / D / S / F"));
+        QTest::mouseClick(w.optKeyLayout[1], Qt::LeftButton);
+        QCOMPARE(w.lblKey[1]->text(), QString("Arrow keys"));
+        QCOMPARE(w.lblKey[2]->text(), QString("F / V / C / B"));
+    }
+
+    void noThreeDModeKeepsThePaletteFamily()
+    {
+        // All 3D lines False: nothing selected, and a save writes them back the same way.
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms);
+        lines[9] = "0";
+        lines[14] = "Red";
+        fx.settings(lines);
+        frmKL& w = fx.start();
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(!w.opt3DMode[i]->isChecked());
+        QCOMPARE(w.cmbPalette->currentText(), QString("Red"));
+        w.mnuFileExit_Click();
+        lines[9] = "False";
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini"), crlf(lines));
+    }
+
+    void listFollowsTheRomFolderText()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QCOMPARE(w.lstFiles->entries(), QStringList({"A Game.VB", "b game.vb"}));
+        w.txtRomPath->setText("");
+        QVERIFY(fx.hidden());
+        QCOMPARE(w.lstFiles->path(), fx.roms);  // the list keeps its last folder
+        w.txtRomPath->setText("   " + fx.roms);
+        QCOMPARE(w.txtRomPath->text(), fx.roms);
+        QCOMPARE(w.txtRomPath->toolTip(), fx.roms);
+        QVERIFY(!fx.hidden());
+        QCOMPARE(w.lstFiles->entries().size(), 2);
+        w.txtRomPath->setText(fx.roms + " ");  // trailing blanks are part of a Linux name
+        QVERIFY(fx.hidden());
+        QCOMPARE(w.txtRomPath->text(), fx.roms + " ");
+        w.txtRomPath->setText("/");
+        QVERIFY(!fx.hidden());
+        QCOMPARE(w.lstFiles->path(), QString("/"));
+    }
+
+    void fileTypeWhileHiddenMovesOnlyTheTick()
+    {
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms + "/nope");
+        fx.settings(lines);
+        frmKL& w = fx.start();
+        QVERIFY(fx.hidden());
+        w.mnuViewFileType[4]->trigger();
+        QVERIFY(fx.hidden());
+        QVERIFY(w.mnuViewFileType[4]->isChecked() && !w.mnuViewFileType[1]->isChecked());
+        QCOMPARE(w.lblStatus->text(), QString("Status: Kalmora Launcher started"));
+        w.txtRomPath->setText(fx.roms);
+        QCOMPARE(w.lstFiles->pattern(), QString("*.*"));
+        QCOMPARE(w.lstFiles->entries().size(), 4);
+        w.mnuViewFileType[2]->trigger();
+        QCOMPARE(w.lstFiles->entries(), QStringList({"c.zip"}));
+        QCOMPARE(w.lblStatus->text(), QString("Status: Now viewing compressed (*.zip) files in current folder"));
+        w.mnuViewFileType[2]->trigger();  // choosing the ticked item keeps its tick
+        QVERIFY(w.mnuViewFileType[2]->isChecked());
+    }
+
+    void selectionWritesNameAndSize()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.roms + "/empty.vb", QByteArray());
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        QCOMPARE(w.lblStatus->text(), QString("Status: File \"b game.vb\" (1,048,576 Bytes) selected"));
+        fx.select("empty.vb");
+        QCOMPARE(w.lblStatus->text(), QString("Status: File \"empty.vb\" (0 Bytes) selected"));
+        QFile::remove(fx.roms + "/A Game.VB");
+        fx.select("A Game.VB");
+        QCOMPARE(w.lblStatus->text(), QString("Status: File \"A Game.VB\" () selected"));
+        w.mnuViewRefresh_Click();
+        QCOMPARE(w.lstFiles->fileName(), QString());
+        QCOMPARE(w.lstFiles->entries(), QStringList({"b game.vb", "empty.vb"}));
+        QCOMPARE(w.lblStatus->text(), QString("Status: File list refreshed"));
+    }
+
+    void vanishedFolderShowsNothing()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QVERIFY(QDir(fx.roms).removeRecursively());
+        w.popRefresh_Click();
+        QVERIFY(w.lstFiles->entries().isEmpty());
+        QCOMPARE(w.lblStatus->text(), QString("Status: File list refreshed"));
+        w.mnuViewFileType[4]->trigger();
+        QVERIFY(w.lstFiles->entries().isEmpty());
+    }
+
+    void folderDialog()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        fx.platform.folderAnswers << QString();  // cancel
+        w.cmdBrowseRom_Click();
+        QCOMPARE(w.txtRomPath->text(), fx.roms);
+        QVERIFY(!fx.hidden());
+        QCOMPARE(w.lstFiles->fileName(), QString());  // re-read in every case
+        QCOMPARE(fx.platform.prompts.last(),
+                 QString("Please choose the folder, where your Nintendo Virtual Boy ROM images are located in:"));
+        fx.platform.folderAnswers << fx.emu;
+        w.cmdBrowseRom_Click();
+        QCOMPARE(w.txtRomPath->text(), fx.emu);
+        QVERIFY(w.lstFiles->entries().isEmpty());
+        fx.platform.folderAnswers << QString();
+        w.cmdBrowseEmu_Click();
+        QCOMPARE(w.txtEmuPath->text(), fx.emu);
+        QCOMPARE(w.txtEmuPath->toolTip(), fx.emu);
+        QCOMPARE(fx.platform.prompts.last(),
+                 QString("Please choose the folder, where the Nintendo Virtual Boy emulator \"kalmora_boy.exe\" is "
+                         "located in:"));
+        w.txtEmuPath->setText("  /opt/emu ");
+        QCOMPARE(w.txtEmuPath->text(), QString("/opt/emu "));
+    }
+
+    void cancelWithAnEmptyRomFolderStaysHidden()
+    {
+        WindowFixture fx;
+        frmKL& w = fx.start();
+        fx.platform.folderAnswers << QString();
+        w.cmdBrowseRom_Click();
+        QCOMPARE(w.txtRomPath->text(), QString());
+        QVERIFY(fx.hidden());
+    }
+
+    void launchRefusals_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no file") << "nofile" << kNoFile;
+        QTest::newRow("ROM folder gone") << "nofolder" << kNoFolder;
+        QTest::newRow("emulator not started") << "nostart" << kNoEmulator;
+    }
+    void launchRefusals()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.mnuWindowMinimize->trigger();
+        if (kind != "nofile")
+            fx.select("b game.vb");
+        const QString status = w.lblStatus->text();
+        if (kind == "nofolder")
+            QVERIFY(QDir(fx.roms).removeRecursively());
+        fx.platform.startSucceeds = kind != "nostart";
+        w.cmdLaunch_Click();
+        QCOMPARE(fx.platform.boxes.size(), 1);
+        QCOMPARE(fx.platform.boxes[0].text, message);
+        QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
+        QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Critical);
+        QCOMPARE(fx.platform.starts.size(), kind == "nostart" ? 1 : 0);
+        QCOMPARE(w.lblStatus->text(), status);
+        QVERIFY(!(w.windowState() & Qt::WindowMinimized));
+    }
+
+    void launchStartsTheArgumentVector()
+    {
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms);
+        lines[4] = "True";  // 640x480
+        lines[7] = " 1 ";
+        lines[8] = "True";
+        lines[9] = "False";
+        lines[14] = "R.B.G.";
+        lines[15] = "1.5";
+        lines[16] = " 1 ";
+        lines[17] = "2x";
+        lines[18] = "3 f./sec.";
+        lines[21] = "True";
+        lines[22] = " 1 ";
+        lines[23] = "Virtual Boy controller at LPT2 (0x278)";
+        lines[26] = " 1 ";
+        fx.settings(lines);
+        const QString odd = "Tele $(touch x) \"boxer\" ü.vb";
+        writeFile(fx.roms + "/" + odd, "x");
+        frmKL& w = fx.start();
+        fx.select(odd);
+        w.mnuWindowMinimize_Click();
+        QString statusAtStart;
+        fx.platform.onStart = [&] { statusAtStart = w.lblStatus->text(); };
+        w.lstFiles_DblClick();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        const ProcessRequest& r = fx.platform.starts[0];
+        QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
+        QCOMPARE(r.workingDirectory, fx.emu);
+        QCOMPARE(r.arguments,
+                 QStringList({fx.roms + "/" + odd, "-display", "640", "-hstretch", "-dspmode", "red_blue", "-pallet",
+                              "rbg", "-brite", "1.5", "-flip", "-sclscr", "2", "-frmskp", "3", "-altkbd", "-joy",
+                              "-pport", "2", "-status"}));
+        QCOMPARE(w.lblStatus->text(), "Status: Emulator launched with file \"" + odd + "\"");
+        QVERIFY(statusAtStart != w.lblStatus->text());
+        QVERIFY(w.windowState() & Qt::WindowMinimized);
+        QVERIFY(fx.platform.boxes.isEmpty());
+    }
+
+    void everyTriggerLaunches()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.select("A Game.VB");
+        w.cmdLaunch->click();
+        w.mnuFileLaunch->trigger();
+        w.popLaunch->trigger();
+        const QRect item = w.lstFiles->visualRect(w.lstFiles->currentIndex());
+        QTest::mouseDClick(w.lstFiles->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::keyClick(w.lstFiles, Qt::Key_Return);
+        QCOMPARE(fx.platform.starts.size(), 5);
+        for (const ProcessRequest& r : fx.platform.starts) {
+            QCOMPARE(r.arguments.first(), fx.roms + "/A Game.VB");
+            QCOMPARE(r.arguments.mid(1).join(' '), kDefaultSwitches.mid(1));
+        }
+    }
+
+    void previewWithAndWithoutAFile()
+    {
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms + "/gone");
+        fx.settings(lines);
+        frmKL& w = fx.start();
+        w.cmdHelp_Click();
+        w.cmdHelp->click();
+        QCOMPARE(fx.platform.boxes.size(), 2);
+        for (const auto& box : fx.platform.boxes) {
+            QCOMPARE(box.text, "The following parameter are currently chosen and will be passed on to Kalmora Boy: \r\r"
+                                   + kDefaultSwitches);
+            QCOMPARE(box.title, QString("Parameter"));
+            QCOMPARE(box.style, MessageStyle::Information);
+        }
+        QCOMPARE(w.ShowParametersOnly, 0);
+        QVERIFY(fx.platform.starts.isEmpty());
+        QCOMPARE(w.lblStatus->text(), QString("Status: Kalmora Launcher started"));
+        // The next launch command launches, or refuses, normally.
+        w.cmdLaunch_Click();
+        QCOMPARE(fx.platform.boxes.last().text, kNoFile);
+    }
+
+    void exitSavesSettingsThenGuiOnce()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.mnuWindowMinimize->trigger();
+        w.close();  // the window's close button
+        QCOMPARE(fx.platform.ends, 1);
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini"), crlf(defaultSettingsLines(fx.emu, fx.roms)));
+        QCOMPARE(readFile(fx.program + "/Data/GUI.ini"),
+                 QByteArray("True\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\n"
+                            "False\r\nFalse\r\nTrue\r\nTrue\r\n"));
+        QFile::remove(fx.program + "/Data/Settings.ini");
+        w.cmdExit_Click();
+        w.mnuFileExit->trigger();
+        QCOMPARE(fx.platform.ends, 1);
+        QVERIFY(!QFile::exists(fx.program + "/Data/Settings.ini"));
+    }
+
+    void failedSavesAreReportedInOrder()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QVERIFY(QDir(fx.program + "/Data").removeRecursively());
+        w.cmdExit->click();
+        QCOMPARE(fx.platform.boxes.size(), 2);
+        QCOMPARE(fx.platform.boxes[0].text,
+                 "Could not save emulator configuration to file \"" + fx.program
+                     + "/Data/Settings.ini\". Please make sure that the folder exists and that you have the right to "
+                       "write to it.");
+        QCOMPARE(fx.platform.boxes[1].text,
+                 "Could not save GUI configuration to file \"" + fx.program
+                     + "/Data/GUI.ini\". Please make sure that the folder exists and that you have the right to write "
+                       "to it.");
+        QCOMPARE(fx.platform.boxes[1].style, MessageStyle::Critical);
+        QCOMPARE(fx.platform.ends, 1);
+        QVERIFY(!QFileInfo::exists(fx.program + "/Data"));
+    }
+
+    void centredWithoutClamping()
+    {
+        WindowFixture fx;
+        fx.platform.screen = QRect(0, 0, 400, 300);
+        frmKL& w = fx.start();
+        QVERIFY(w.x() < 0 && w.y() < 0);
+        QCOMPARE(w.x(), (400 - w.frameGeometry().width()) / 2);
     }
 };
 
