@@ -1,4 +1,4 @@
-// Fills the properties window from the file's metadata.
+// Fills the properties window from the file's metadata and, for ROM images, their footer.
 #include "properties.h"
 
 #include <QDateTime>
@@ -7,7 +7,28 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QStringDecoder>
 #include <QVBoxLayout>
+
+#include "rom/rom_header.h"
+
+namespace {
+
+// Titles are Shift-JIS; without a converter for it the ASCII part still reads right.
+QString decodeTitle(const std::string& bytes)
+{
+    QStringDecoder decoder("Shift_JIS");
+    if (decoder.isValid())
+        return decoder.decode(QByteArray::fromStdString(bytes));
+    return QString::fromLatin1(QByteArray::fromStdString(bytes));
+}
+
+std::span<const unsigned char> bytesOf(const std::string& s)
+{
+    return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+}
+
+}  // namespace
 
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
 {
@@ -17,21 +38,37 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
     setWindowTitle(QStringLiteral("Properties of \"%1\"").arg(info.fileName()));
 
     auto* form = new QFormLayout;
-    auto addRow = [form](const QString& label, const QString& value) {
+    auto addRow = [form](const char* name, const QString& label, const QString& value) {
         auto* text = new QLabel(value);
+        text->setObjectName(QString::fromLatin1(name));
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         text->setWordWrap(true);
         form->addRow(label, text);
     };
     const QLocale locale;
-    addRow(tr("Name:"), info.fileName());
-    addRow(tr("Folder:"), info.absolutePath());
-    if (info.exists()) {
-        addRow(tr("Size:"), tr("%1 Bytes").arg(locale.toString(info.size())));
-        addRow(tr("Modified:"), locale.toString(info.lastModified(), QLocale::LongFormat));
-        addRow(tr("Writable:"), info.isWritable() ? tr("Yes") : tr("No"));
+    addRow("valName", tr("Name:"), info.fileName());
+    addRow("valFolder", tr("Folder:"), info.absolutePath());
+    if (!info.exists()) {
+        addRow("valStatus", tr("Status:"), tr("The file no longer exists."));
     } else {
-        addRow(tr("Status:"), tr("The file no longer exists."));
+        addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(info.size())));
+        addRow("valModified", tr("Modified:"), locale.toString(info.lastModified(), QLocale::LongFormat));
+        addRow("valWritable", tr("Writable:"), info.isWritable() ? tr("Yes") : tr("No"));
+        if (info.suffix().compare(QLatin1String("vb"), Qt::CaseInsensitive) == 0) {
+            const auto image = kl::readRomImage(path.toStdString());
+            const auto header = image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt;
+            if (!header) {
+                addRow("valRom", tr("ROM:"), tr("No Virtual Boy ROM header found"));
+            } else {
+                addRow("valTitle", tr("Title:"), decodeTitle(header->title));
+                addRow("valGameCode", tr("Game code:"), QString::fromStdString(header->gameCode));
+                addRow("valMakerCode", tr("Maker code:"), QString::fromStdString(header->makerCode));
+                addRow("valRegion", tr("Region:"), QString::fromStdString(header->region));
+                addRow("valVersion", tr("Version:"), QStringLiteral("1.%1").arg(header->version));
+                addRow("valCrc", tr("CRC-32:"),
+                       QStringLiteral("%1").arg(kl::crc32Of(bytesOf(*image)), 8, 16, QLatin1Char('0')).toUpper());
+            }
+        }
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
