@@ -1,6 +1,7 @@
 // The window offscreen: start-up, interlocks, the file list, folders, launch, preview and exit.
 #include <QtTest>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -461,6 +462,70 @@ private slots:
         QCOMPARE(fx.platform.boxes[1].style, MessageStyle::Critical);
         QCOMPARE(fx.platform.ends, 1);
         QVERIFY(!QFileInfo::exists(fx.program + "/Data"));
+    }
+
+    void themesKeepOneTick_data()
+    {
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("base");
+        QTest::newRow("Beach") << 1 << QColor(128, 64, 0) << QColor(255, 224, 192);
+        QTest::newRow("Matrix") << 4 << QColor(0, 255, 0) << QColor(0, 0, 0);
+        QTest::newRow("Summer") << 8 << QColor(0, 0, 128) << QColor(255, 255, 192);
+    }
+    void themesKeepOneTick()
+    {
+        QFETCH(int, theme);
+        QFETCH(QColor, text);
+        QFETCH(QColor, base);
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        const QColor highlight = w.lstFiles->palette().color(QPalette::Highlight);
+        for (int twice = 0; twice < 2; ++twice) {
+            w.mnuWindowTheme[theme]->trigger();
+            QCOMPARE(w.lstFiles->palette().color(QPalette::Text), text);
+            QCOMPARE(w.lstFiles->palette().color(QPalette::Base), base);
+            QCOMPARE(w.lstFiles->palette().color(QPalette::Highlight), highlight);
+            int ticks = w.mnuWindowThemeDefault->isChecked();
+            for (int i = 1; i <= 8; ++i)
+                ticks += w.mnuWindowTheme[i]->isChecked();
+            QCOMPARE(ticks, 1);
+            QVERIFY(w.mnuWindowTheme[theme]->isChecked());
+        }
+        w.mnuWindowThemeDefault->trigger();
+        QVERIFY(w.mnuWindowThemeDefault->isChecked() && !w.mnuWindowTheme[theme]->isChecked());
+        QCOMPARE(w.lstFiles->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    }
+
+    void renameNeverReplacesAndDeleteAsks()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        fx.platform.inputAnswers << "A Game.VB";
+        w.mnuFileRename_Click();
+        QCOMPARE(fx.platform.boxes.last().text,
+                 QString("Could not rename \"b game.vb\". This file is probably in use or the new name contains "
+                         "invalid characters."));
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QCOMPARE(readFile(fx.roms + "/A Game.VB").size(), 1048576);
+        fx.platform.inputAnswers << "c $(x).vb";
+        w.popRename_Click();
+        QCOMPARE(w.lblStatus->text(), QString("Status: File \"b game.vb\" renamed to \"c $(x).vb\""));
+        QVERIFY(QFile::exists(fx.roms + "/c $(x).vb"));
+        QCOMPARE(w.lstFiles->fileName(), QString());
+        fx.select("A Game.VB");
+        fx.platform.answers << MessageAnswer::No;
+        w.mnuFileDelete_Click();
+        QVERIFY(QFile::exists(fx.roms + "/A Game.VB"));
+        QCOMPARE(fx.platform.boxes.last().title, QString("Delete file"));
+        w.popDelete_Click();  // Yes
+        QVERIFY(!QFile::exists(fx.roms + "/A Game.VB"));
+        QCOMPARE(w.lblStatus->text(), QString("Status: File \"A Game.VB\" deleted"));
+        w.mnuFileProperties_Click();
+        QCOMPARE(fx.platform.boxes.last().text, kNoFile);
     }
 
     void centredWithoutClamping()
