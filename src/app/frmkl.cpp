@@ -944,28 +944,35 @@ void frmKL::mnuConfigResetEmu_Click()
 {
     if (!confirmed(m_platform, this, kResetEmu))
         return;
+    resetEmulatorOptions();
+}
+
+void frmKL::resetEmulatorOptions()
+{
     kl::EmulatorSettings s = m_binder.read();
     kl::resetEmulatorDefaults(s);
-    m_binder.write(s);
+    m_binder.write(s);  // runs the palette and key-preview reactions of the selected defaults
+}
+
+void frmKL::resetGuiOptions()
+{
+    setGuiSettings(kl::GuiSettings{});
+    ApplyGuiSettings();
 }
 
 void frmKL::mnuConfigResetGUI_Click()
 {
     if (!confirmed(m_platform, this, kResetGui))
         return;
-    setGuiSettings(kl::GuiSettings{});
-    ApplyGuiSettings();
+    resetGuiOptions();
 }
 
 void frmKL::mnuConfigResetBoth_Click()
 {
     if (!confirmed(m_platform, this, kResetBoth))
         return;
-    kl::EmulatorSettings s = m_binder.read();
-    kl::resetEmulatorDefaults(s);
-    m_binder.write(s);
-    setGuiSettings(kl::GuiSettings{});
-    ApplyGuiSettings();
+    resetEmulatorOptions();
+    resetGuiOptions();
 }
 
 // ---- Themes ----

@@ -175,6 +175,8 @@ private:
     void fitFont();
     bool captionsFit() const;
     void applyColors(int theme);
+    void resetEmulatorOptions();
+    void resetGuiOptions();
     bool applyFileTypePattern();
     void openDocument(std::string_view constant);
     QString joinedPath(const QString& name) const;
