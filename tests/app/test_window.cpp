@@ -528,6 +528,33 @@ private slots:
         QCOMPARE(fx.platform.boxes.last().text, kNoFile);
     }
 
+    void resetsAskFirst()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QTest::mouseClick(w.opt3DMode[1], Qt::LeftButton);
+        w.cmbPalette->setCurrentIndex(2);  // R.B.G.
+        w.mnuWindowTheme[4]->trigger();
+        fx.select("b game.vb");
+        fx.platform.answers << MessageAnswer::No << MessageAnswer::No;
+        w.mnuConfigResetEmu_Click();
+        w.mnuConfigResetBoth_Click();
+        QCOMPARE(w.cmbPalette->currentText(), QString("R.B.G."));
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QCOMPARE(fx.platform.boxes[0].title, QString("Reset emulator configuration"));
+        QCOMPARE(fx.platform.boxes[1].text,
+                 QString("Do you really want to reset the emulator and GUI configuration (paths are not affected)?"));
+        w.mnuConfigResetBoth_Click();  // Yes
+        QVERIFY(w.opt3DMode[2]->isChecked());
+        QCOMPARE(comboItems(w.cmbPalette), QStringList({"Normal", "Red"}));
+        QCOMPARE(w.cmbPalette->currentText(), QString("Normal"));
+        QVERIFY(w.mnuWindowThemeDefault->isChecked() && !w.mnuWindowTheme[4]->isChecked());
+        QCOMPARE(w.txtRomPath->text(), fx.roms);
+        QCOMPARE(w.lstFiles->fileName(), QString());
+        QVERIFY(!QFile::exists(fx.program + "/Data/GUI.ini"));
+    }
+
     void centredWithoutClamping()
     {
         WindowFixture fx;
