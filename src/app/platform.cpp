@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -15,8 +16,11 @@
 
 #include "properties.h"
 
-MessageAnswer QtPlatform::messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title)
+MessageAnswer QtPlatform::messageBox(QWidget* owner, const QString& message, MessageStyle style, const QString& title)
 {
+    // The texts break lines with a bare carriage return, which Qt's labels do not show as a break.
+    QString text = message;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     switch (style) {
     case MessageStyle::Question:
         return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
@@ -52,9 +56,13 @@ bool QtPlatform::startDetached(const ProcessRequest& request)
 
 bool QtPlatform::openWithShell(const QString& pathOrAddress)
 {
-    const QUrl url = pathOrAddress.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(pathOrAddress)
-                                                                : QUrl(pathOrAddress);
-    return QDesktopServices::openUrl(url);
+    if (pathOrAddress.startsWith(QLatin1Char('/'))) {
+        // xdg-open reports success before it looks at the file, so a missing document is caught here.
+        if (!QFileInfo(pathOrAddress).isFile())
+            return false;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(pathOrAddress));
+    }
+    return QDesktopServices::openUrl(QUrl(pathOrAddress));
 }
 
 void QtPlatform::showFileProperties(QWidget* owner, const QString& path)

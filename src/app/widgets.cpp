@@ -48,6 +48,8 @@ void LinkLabel::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved();
     QLabel::mouseMoveEvent(event);
+    // A label ignores the move, which would pass it on to the frame and undo the hover at once.
+    event->accept();
 }
 
 namespace {
@@ -139,6 +141,7 @@ void TrackingGroupBox::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved();
     QGroupBox::mouseMoveEvent(event);
+    event->accept();
 }
 
 void FileListModel::setNames(std::vector<std::string> names)

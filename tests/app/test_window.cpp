@@ -12,6 +12,7 @@
 #include <QTabWidget>
 
 #include "launch/parameter_string.h"
+#include "platform.h"
 #include "window_fixture.h"
 
 namespace {
@@ -553,6 +554,196 @@ private slots:
         QCOMPARE(w.txtRomPath->text(), fx.roms);
         QCOMPARE(w.lstFiles->fileName(), QString());
         QVERIFY(!QFile::exists(fx.program + "/Data/GUI.ini"));
+    }
+
+    void resetGuiAlone()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.cmbPalette->setCurrentIndex(1);  // Red, an emulator option the GUI reset must not touch
+        w.mnuWindowTheme[4]->trigger();
+        w.mnuViewFileType[4]->trigger();
+        w.mnuWindowMinimize->trigger();
+        fx.select("notes.txt");
+        fx.platform.answers << MessageAnswer::No;
+        w.mnuConfigResetGUI_Click();
+        QCOMPARE(fx.platform.boxes[0].title, QString("Reset GUI configuration"));
+        QCOMPARE(fx.platform.boxes[0].text,
+                 QString("Do you really want to reset the GUI configuration (paths are not affected)?"));
+        QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Question);
+        QVERIFY(w.mnuWindowTheme[4]->isChecked() && w.mnuWindowMinimize->isChecked());
+        QCOMPARE(w.lstFiles->fileName(), QString("notes.txt"));
+        w.mnuConfigResetGUI->trigger();  // Yes
+        QVERIFY(w.mnuWindowThemeDefault->isChecked() && !w.mnuWindowTheme[4]->isChecked());
+        QVERIFY(w.mnuViewFileType[1]->isChecked() && !w.mnuViewFileType[4]->isChecked());
+        QVERIFY(!w.mnuWindowMinimize->isChecked());
+        QCOMPARE(w.lstFiles->pattern(), QString("*.vb"));
+        QCOMPARE(w.lstFiles->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+        QCOMPARE(w.cmbPalette->currentText(), QString("Red"));
+        QVERIFY(!QFile::exists(fx.program + "/Data/GUI.ini"));
+    }
+
+    void contextMenuOnlyForTheRightButtonWithASelection_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<int>("menus");
+        QTest::newRow("right, selected") << int(Qt::RightButton) << true << 1;
+        QTest::newRow("left, selected") << int(Qt::LeftButton) << true << 0;
+        QTest::newRow("middle, selected") << int(Qt::MiddleButton) << true << 0;
+        QTest::newRow("right, nothing selected") << int(Qt::RightButton) << false << 0;
+    }
+    void contextMenuOnlyForTheRightButtonWithASelection()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, selected);
+        QFETCH(int, menus);
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        if (selected)
+            fx.select("b game.vb");
+        // A press on another entry: the menu must act on the entry selected before it.
+        const QRect other = w.lstFiles->visualRect(w.lstFiles->model()->index(0, 0));
+        QTest::mousePress(w.lstFiles->viewport(), Qt::MouseButton(button), {}, other.center());
+        QCOMPARE(fx.platform.menus, menus);
+        if (menus)
+            QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+    }
+
+    void renameCancelledOrFailedChangesNothing()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.mnuFileRename_Click();
+        QCOMPARE(fx.platform.boxes.last().text, kNoFile);
+        fx.select("b game.vb");
+        const QString status = w.lblStatus->text();
+        w.mnuFileRename_Click();  // the input box is cancelled
+        QCOMPARE(fx.platform.prompts.last(), QString("Rename file|Please enter a new name for \"b game.vb\":"));
+        QCOMPARE(fx.platform.boxes.size(), 1);
+        fx.platform.inputAnswers << "no/such/folder.vb";
+        w.mnuFileRename_Click();
+        QCOMPARE(fx.platform.boxes.size(), 2);
+        QCOMPARE(fx.platform.boxes.last().title, QString("Error"));
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QCOMPARE(w.lblStatus->text(), status);
+        QVERIFY(QFile::exists(fx.roms + "/b game.vb"));
+    }
+
+    void deleteOfAWriteProtectedFileFails()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.mnuFileDelete_Click();
+        QCOMPARE(fx.platform.boxes.last().text, kNoFile);
+        QFile(fx.roms + "/A Game.VB").setPermissions(QFileDevice::ReadOwner);
+        fx.select("A Game.VB");
+        const QString status = w.lblStatus->text();
+        w.mnuFileDelete_Click();  // Yes
+        QCOMPARE(fx.platform.boxes.last().text,
+                 QString("Could not delete \"A Game.VB\". This file is probably write protected or in use."));
+        QVERIFY(QFile::exists(fx.roms + "/A Game.VB"));
+        QCOMPARE(w.lstFiles->fileName(), QString("A Game.VB"));
+        QCOMPARE(w.lblStatus->text(), status);
+    }
+
+    void documents_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("Readme opens") << "mnuHelpReadme" << "/Docs/Readme.txt" << true;
+        QTest::newRow("Readme fails") << "mnuHelpReadme" << "/Docs/Readme.txt" << false;
+        QTest::newRow("History opens") << "mnuHelpHistory" << "/Docs/History.txt" << true;
+        QTest::newRow("History fails") << "mnuHelpHistory" << "/Docs/History.txt" << false;
+    }
+    void documents()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, document);
+        QFETCH(bool, opens);
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.platform.openSucceeds = opens;
+        w.findChild<QAction*>(item)->trigger();
+        QCOMPARE(fx.platform.opened, QStringList{fx.program + document});
+        if (opens) {
+            QVERIFY(fx.platform.boxes.isEmpty());
+        } else {
+            QCOMPARE(fx.platform.boxes.size(), 1);
+            QCOMPARE(fx.platform.boxes[0].text,
+                     "Could not open file \"" + fx.program + document
+                         + "\". Please make sure that folder and file exist and that a standard text editor for "
+                           "*.txt files is installed on your system.");
+            QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Critical);
+            QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
+        }
+    }
+
+    void linksOpenSilentlyAndChangeColour()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        const QColor first(0, 0, 128), normal(0, 0, 192), hover(0, 0, 255);
+        QCOMPARE(w.lblURL[1]->textColor(), first);
+        QCOMPARE(w.lblURL[2]->textColor(), normal);
+        QCOMPARE(w.lblURL[3]->textColor(), normal);
+
+        // Real pointer movements reach the handlers through the widgets of the shown About page.
+        w.tabGUI->setCurrentIndex(w.tabGUI->count() - 1);
+        auto move = [](QWidget* widget) {
+            QMouseEvent event(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                              Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(widget, &event);
+        };
+        move(w.lblURL[2]);
+        QCOMPARE(w.lblURL[2]->textColor(), hover);
+        QCOMPARE(w.lblURL[1]->textColor(), first);
+        move(w.lblURL[1]);
+        QCOMPARE(w.lblURL[1]->textColor(), hover);
+        QCOMPARE(w.lblURL[2]->textColor(), hover);  // only the frame or the tab resets
+        move(w.fmOnTheWeb);
+        for (int i = 1; i <= 3; ++i)
+            QCOMPARE(w.lblURL[i]->textColor(), normal);
+        move(w.lblURL[3]);
+        move(w.tabGUI->currentWidget());  // the page outside its frames
+        QCOMPARE(w.lblURL[3]->textColor(), normal);
+
+        fx.platform.openSucceeds = false;
+        for (int i = 1; i <= 3; ++i)
+            QTest::mouseClick(w.lblURL[i], Qt::LeftButton);
+        QCOMPARE(fx.platform.opened, QStringList({w.lblURL[1]->text(), w.lblURL[2]->text(), w.lblURL[3]->text()}));
+        QVERIFY(fx.platform.opened[0].startsWith("https://"));
+        QVERIFY(fx.platform.boxes.isEmpty());
+    }
+
+    void propertiesWindowStaysOpenBesideTheLauncher()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        w.popProperties->trigger();
+        QCOMPARE(fx.platform.properties, QStringList{fx.roms + "/b game.vb"});
+        QtPlatform real;
+        // The desktop opener reports success for any path, so a missing document must fail before it.
+        QVERIFY(!real.openWithShell(fx.program + "/Docs/Readme.txt"));
+        real.showFileProperties(&w, fx.platform.properties[0]);
+        auto* window = w.findChild<QWidget*>("frmProperties");
+        QVERIFY(window && window->isVisible() && window->isWindow());
+        QVERIFY(!window->isModal());
+        QCOMPARE(window->windowTitle(), QString("Properties of \"b game.vb\""));
+        QCOMPARE(window->parentWidget(), &w);
+        QCOMPARE(window->findChild<QLabel*>("valSize")->text(), QString("1,048,576 Bytes"));
+        // 1 MiB of 'r' is a valid size without a valid footer.
+        QCOMPARE(window->findChild<QLabel*>("valRom")->text(), QString("No Virtual Boy ROM header found"));
+        window->close();
     }
 
     void centredWithoutClamping()

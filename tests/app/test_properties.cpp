@@ -1,0 +1,113 @@
+// The properties window on generated files: ROM footers of a Japanese and a US game, damage, other files.
+#include <QtTest>
+
+#include <QLabel>
+#include <QStringDecoder>
+
+#include "properties.h"
+
+namespace {
+
+QByteArray romImage(int size, const QByteArray& title, const QByteArray& codes)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7);
+    QByteArray footer = title.leftJustified(20, ' ', true) + QByteArray(5, '\0') + codes;
+    bytes.replace(size - 0x220, footer.size(), footer);
+    return bytes;
+}
+
+QString value(const QWidget& window, const char* name)
+{
+    const auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<none>");
+}
+
+}  // namespace
+
+class TestProperties : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void contents_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");  // title, game code, maker code, region, version; or the ROM line
+        const QByteArray sjis("\x83\x65\x83\x8c\x83\x8d\x83\x7b\x83\x4e\x83\x54\x81\x5b");
+        const QString japanese = QStringDecoder("Shift_JIS").isValid() ? QString::fromUtf8("テレロボクサー")
+                                                                        : QString::fromLatin1(sjis);
+        QTest::newRow("Japanese game") << "tele.vb" << romImage(1 << 20, sjis, QByteArray("01VTBJ\x01", 7))
+                                       << QStringList{japanese, "VTBJ", "01", "Japan", "1.1"};
+        QTest::newRow("US game, upper-case suffix") << "Clash $1.VB" << romImage(1 << 19, "MARIO CLASH", QByteArray("01VMCE\0", 7))
+                                                    << QStringList{"MARIO CLASH", "VMCE", "01", "USA", "1.0"};
+        QTest::newRow("size not a power of two") << "odd.vb" << romImage((1 << 19) + 1, "MARIO CLASH", QByteArray("01VMCE\0", 7))
+                                                 << QStringList{"No Virtual Boy ROM header found"};
+        QTest::newRow("bad characters") << "bad.vb" << romImage(1 << 16, "BAD\x01", QByteArray("01VBDE\0", 7))
+                                        << QStringList{"No Virtual Boy ROM header found"};
+        QTest::newRow("empty") << "empty.vb" << QByteArray() << QStringList{"No Virtual Boy ROM header found"};
+        QTest::newRow("not a ROM name") << "notes.txt" << romImage(1 << 16, "GAME", QByteArray("01VGME\0", 7)) << QStringList{};
+    }
+    void contents()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        PropertiesWindow window(path, nullptr);
+        QCOMPARE(window.windowTitle(), "Properties of \"" + name + "\"");
+        QCOMPARE(value(window, "valName"), name);
+        QCOMPARE(value(window, "valFolder"), dir.path());
+        QCOMPARE(value(window, "valSize"), QLocale().toString(bytes.size()) + " Bytes");
+        QCOMPARE(value(window, "valWritable"), QString("Yes"));
+        if (expected.size() == 5) {
+            QCOMPARE(value(window, "valTitle"), expected[0]);
+            QCOMPARE(value(window, "valGameCode"), expected[1]);
+            QCOMPARE(value(window, "valMakerCode"), expected[2]);
+            QCOMPARE(value(window, "valRegion"), expected[3]);
+            QCOMPARE(value(window, "valVersion"), expected[4]);
+            // The CRC is zlib's over the whole file, upper-case hex.
+            const quint32 crc = referenceCrc32(bytes);
+            QCOMPARE(value(window, "valCrc"), QString("%1").arg(crc, 8, 16, QChar('0')).toUpper());
+            QCOMPARE(value(window, "valRom"), QString("<none>"));
+        } else if (expected.size() == 1) {
+            QCOMPARE(value(window, "valRom"), expected[0]);
+            QCOMPARE(value(window, "valTitle"), QString("<none>"));
+        } else {
+            QCOMPARE(value(window, "valRom"), QString("<none>"));
+            QCOMPARE(value(window, "valTitle"), QString("<none>"));
+        }
+    }
+
+    void vanishedFile()
+    {
+        QTemporaryDir dir;
+        PropertiesWindow window(dir.filePath("gone.vb"), nullptr);
+        QCOMPARE(value(window, "valStatus"), QString("The file no longer exists."));
+        QCOMPARE(value(window, "valSize"), QString("<none>"));
+    }
+
+private:
+    // An independent CRC-32 (IEEE, reflected) so the window's value is checked against a second computation.
+    static quint32 referenceCrc32(const QByteArray& bytes)
+    {
+        quint32 crc = 0xFFFFFFFFu;
+        for (char c : bytes) {
+            crc ^= static_cast<unsigned char>(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    }
+};
+
+QTEST_MAIN(TestProperties)
+#include "test_properties.moc"
