@@ -68,6 +68,10 @@ bool QtPlatform::openWithShell(const QString& pathOrAddress)
 void QtPlatform::showFileProperties(QWidget* owner, const QString& path)
 {
     auto* window = new PropertiesWindow(path, owner);
+    window->adjustSize();
+    // Over the launcher rather than wherever the desktop puts a new window, if it puts it at all.
+    if (owner)
+        window->move(owner->frameGeometry().center() - window->rect().center());
     window->show();
 }
 

@@ -42,7 +42,8 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         auto* text = new QLabel(value);
         text->setObjectName(QString::fromLatin1(name));
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        text->setWordWrap(true);
+        // Only names and folders can be long; wrapping the short values makes the window needlessly tall.
+        text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0);
         form->addRow(label, text);
     };
     const QLocale locale;

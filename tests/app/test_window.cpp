@@ -546,6 +546,12 @@ private slots:
         QCOMPARE(fx.platform.boxes[0].title, QString("Reset emulator configuration"));
         QCOMPARE(fx.platform.boxes[1].text,
                  QString("Do you really want to reset the emulator and GUI configuration (paths are not affected)?"));
+        w.mnuConfigResetEmu_Click();  // Yes: the emulator options only
+        QVERIFY(w.opt3DMode[2]->isChecked());
+        QCOMPARE(w.cmbPalette->currentText(), QString("Normal"));
+        QVERIFY(w.mnuWindowTheme[4]->isChecked());
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QTest::mouseClick(w.opt3DMode[1], Qt::LeftButton);
         w.mnuConfigResetBoth_Click();  // Yes
         QVERIFY(w.opt3DMode[2]->isChecked());
         QCOMPARE(comboItems(w.cmbPalette), QStringList({"Normal", "Red"}));
