@@ -40,6 +40,8 @@ const QString kNoFolder =
     QStringLiteral("Folder does not exist. Please set a path to your ROM images on the \"Paths\" register.");
 const QString kNoEmulator = QStringLiteral(
     "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" register.");
+const QString kNoWine = QStringLiteral(
+    "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to run it.");
 const QString kPreviewIntro =
     QStringLiteral("The following parameter are currently chosen and will be passed on to Kalmora Boy: ");
 const QString kPreviewTitle = QStringLiteral("Parameter");
@@ -735,18 +737,31 @@ void frmKL::mnuFileLaunch_Click()
         ShowParametersOnly = 0;
         return;
     }
-    const kl::LaunchCommand command = kl::emulatorLaunchCommand(
+    kl::LaunchCommand command = kl::emulatorLaunchCommand(
         emuPath, romPath, lstFiles->fileName().toStdString(), parameters, kl::kNativeStyle);
-    ProcessRequest request;
     // The start changes into the working folder first, so a relative program must not
     // be resolved against it a second time.
-    const QString program = QString::fromStdString(command.program);
-    request.program = program.contains(QLatin1Char('/')) ? QDir::current().absoluteFilePath(program) : program;
+    const auto absolute = [](const std::string& path) {
+        return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
+    };
+    if (command.program.find('/') != std::string::npos)
+        command.program = absolute(command.program);
+    command.workingDirectory = command.workingDirectory.empty() ? QDir::currentPath().toStdString()
+                                                                : absolute(command.workingDirectory);
+    if (kl::isWindowsExecutable(command.program)) {
+        const auto wine = kl::findOnPath("wine", qEnvironmentVariable("PATH").toStdString());
+        if (!wine) {
+            showError(kNoWine);
+            return;
+        }
+        command.arguments[0] = absolute(command.arguments[0]);
+        command = kl::wineLaunchCommand(command, *wine);
+    }
+    ProcessRequest request;
+    request.program = QString::fromStdString(command.program);
     for (const std::string& argument : command.arguments)
         request.arguments << QString::fromStdString(argument);
-    request.workingDirectory = command.workingDirectory.empty()
-                                   ? QDir::currentPath()
-                                   : QDir::current().absoluteFilePath(QString::fromStdString(command.workingDirectory));
+    request.workingDirectory = QString::fromStdString(command.workingDirectory);
     if (!m_platform.startDetached(request)) {
         showError(kNoEmulator);
         return;

@@ -383,6 +383,66 @@ private slots:
         QVERIFY(fx.platform.boxes.isEmpty());
     }
 
+    void windowsEmulatorsStartThroughWine_data()
+    {
+        QTest::addColumn<QByteArray>("emulator");
+        QTest::addColumn<bool>("wineOnPath");
+        QTest::addColumn<QString>("outcome");  // "wine", "native" or "no wine"
+        QTest::newRow("MZ, Wine on the PATH") << QByteArray("MZ\x90\0\x03", 5) << true << "wine";
+        QTest::newRow("MZ, no Wine") << QByteArray("MZ\x90\0\x03", 5) << false << "no wine";
+        QTest::newRow("native script, Wine on the PATH") << QByteArray("#!/bin/sh\n") << true << "native";
+        QTest::newRow("native script, no Wine") << QByteArray("#!/bin/sh\n") << false << "native";
+    }
+    void windowsEmulatorsStartThroughWine()
+    {
+        QFETCH(QByteArray, emulator);
+        QFETCH(bool, wineOnPath);
+        QFETCH(QString, outcome);
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.emu + "/kalmora_boy.exe", emulator);
+        QFile::setPermissions(fx.emu + "/kalmora_boy.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString bin = fx.root.filePath("bin $PATH");
+        QDir().mkpath(bin);
+        if (wineOnPath) {
+            writeFile(bin + "/wine", "#!/bin/sh\n");
+            QFile::setPermissions(bin + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", fx.root.filePath("nowhere").toUtf8() + ":" + bin.toUtf8());
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        const QString status = w.lblStatus->text();
+        w.mnuFileLaunch_Click();
+        qputenv("PATH", oldPath);
+
+        const QStringList switches{"-display", "frame", "-dspmode", "normal", "-pallet", "normal", "-brite", "1.0",
+                                   "-sclscr", "1", "-frmskp", "0"};
+        if (outcome == "no wine") {
+            QVERIFY(fx.platform.starts.isEmpty());
+            QCOMPARE(fx.platform.boxes.size(), 1);
+            QCOMPARE(fx.platform.boxes[0].text, QString("Emulator \"kalmora_boy.exe\" is a Windows program and Wine was "
+                                                        "not found. Please install Wine to run it."));
+            QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Critical);
+            QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
+            QCOMPARE(w.lblStatus->text(), status);
+            return;
+        }
+        QCOMPARE(fx.platform.starts.size(), 1);
+        const ProcessRequest& r = fx.platform.starts[0];
+        QCOMPARE(r.workingDirectory, fx.emu);
+        if (outcome == "wine") {
+            QCOMPARE(r.program, bin + "/wine");
+            QString drive = "Z:" + fx.roms + "/b game.vb";
+            drive.replace('/', '\\');
+            QCOMPARE(r.arguments, QStringList({fx.emu + "/kalmora_boy.exe", drive}) + switches);
+        } else {
+            QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
+            QCOMPARE(r.arguments, QStringList{fx.roms + "/b game.vb"} + switches);
+        }
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\""));
+    }
+
     void everyTriggerLaunches()
     {
         WindowFixture fx;

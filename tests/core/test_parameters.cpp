@@ -1,6 +1,8 @@
 // The switch string and the command line, in both path styles, with hostile file names.
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "launch/command_line.h"
 #include "launch/parameter_string.h"
 
@@ -196,6 +198,70 @@ private slots:
         QCOMPARE(cmd.program, std::string("kalmora_boy.exe"));
         const std::vector<std::string> expected{"/r/g.vb", "-brite", "-sclscr", "-frmskp"};
         QVERIFY(cmd.arguments == expected);
+    }
+
+    void wineDrivePaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("root") << "/" << "Z:\\";
+        QTest::newRow("nested") << "/home/me/roms/game.vb" << "Z:\\home\\me\\roms\\game.vb";
+        QTest::newRow("odd name kept") << "/r/a \"b\" $(c) ü.vb" << "Z:\\r\\a \"b\" $(c) ü.vb";
+        QTest::newRow("backslash in a Linux name") << "/r/a\\b.vb" << "Z:\\r\\a\\b.vb";
+    }
+    void wineDrivePaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdString(wineDrivePath(path.toStdString())), expected);
+    }
+
+    void wineTakesTheEmulatorAndTheDrivePathFirst()
+    {
+        const LaunchCommand native =
+            emulatorLaunchCommand("/opt/kb", "/r", "x y.vb", " -display frame -altkbd", kPosixStyle);
+        const LaunchCommand wine = wineLaunchCommand(native, "/usr/bin/wine");
+        QCOMPARE(wine.program, std::string("/usr/bin/wine"));
+        QCOMPARE(wine.arguments, (std::vector<std::string>{"/opt/kb/kalmora_boy.exe", "Z:\\r\\x y.vb", "-display",
+                                                           "frame", "-altkbd"}));
+        QCOMPARE(wine.workingDirectory, std::string("/opt/kb"));
+    }
+
+    void windowsExecutablesAndThePath()
+    {
+        QTemporaryDir dir;
+        auto make = [&](const QString& name, const QByteArray& bytes, QFile::Permissions perms) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            f.setPermissions(perms);
+        };
+        const auto rwx = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        make("pe.exe", QByteArray("MZ\x90\x00", 4), QFile::ReadOwner);
+        make("script", "#!/bin/sh\n", rwx);
+        make("M", "M", rwx);
+        make("empty", "", rwx);
+        QVERIFY(isWindowsExecutable(dir.filePath("pe.exe").toStdString()));
+        QVERIFY(!isWindowsExecutable(dir.filePath("script").toStdString()));
+        QVERIFY(!isWindowsExecutable(dir.filePath("M").toStdString()));
+        QVERIFY(!isWindowsExecutable(dir.filePath("empty").toStdString()));
+        QVERIFY(!isWindowsExecutable(dir.filePath("missing").toStdString()));
+        QVERIFY(!isWindowsExecutable(dir.path().toStdString()));
+        QVERIFY(::mkfifo(dir.filePath("fifo").toLocal8Bit().constData(), 0600) == 0);
+        QVERIFY(!isWindowsExecutable(dir.filePath("fifo").toStdString()));  // must not block
+
+        QDir(dir.path()).mkdir("a");
+        QDir(dir.path()).mkdir("b");
+        QDir(dir.path()).mkdir("b/wine");  // a folder named like the program is skipped
+        make("a/wine", "not executable", QFile::ReadOwner | QFile::WriteOwner);
+        QDir(dir.path()).mkdir("c");
+        make("c/wine", "#!/bin/sh\n", rwx);
+        const std::string list = (dir.filePath("a") + ":" + dir.filePath("b") + "::" + dir.filePath("c")).toStdString();
+        // Without any run bit a file is not executable, even for root.
+        QCOMPARE(findOnPath("wine", list).value_or("none"), dir.filePath("c/wine").toStdString());
+        QVERIFY(!findOnPath("wine", dir.filePath("a").toStdString() + ":/nonexistent").has_value());
+        QVERIFY(!findOnPath("c/wine", dir.path().toStdString()).has_value());
     }
 
     void folderExistsTakesThePathAsGiven()

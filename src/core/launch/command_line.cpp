@@ -1,7 +1,9 @@
 // Composition of the emulator command line and of the argument vector the launch starts.
 #include "command_line.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kl {
 
@@ -53,6 +55,59 @@ LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view r
         pos = end;
     }
     cmd.workingDirectory = trimTrailingBlanks(emuPath);
+    return cmd;
+}
+
+bool isWindowsExecutable(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    char mark[2] = {};
+    // A FIFO or device named like the emulator must not block or be read.
+    const bool isMz = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, mark, 2) == 2 && mark[0] == 'M'
+                      && mark[1] == 'Z';
+    ::close(fd);
+    return isMz;
+}
+
+std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList)
+{
+    if (name.empty() || name.find('/') != std::string_view::npos)
+        return std::nullopt;
+    std::size_t start = 0;
+    while (start <= pathList.size()) {
+        std::size_t end = pathList.find(':', start);
+        if (end == std::string_view::npos)
+            end = pathList.size();
+        std::string folder(pathList.substr(start, end - start));
+        std::string candidate = (folder.empty() ? std::string(".") : folder) + '/' + std::string(name);
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string wineDrivePath(std::string_view absolutePath)
+{
+    std::string path = "Z:";
+    path.reserve(absolutePath.size() + 2);
+    for (char c : absolutePath)
+        path += c == '/' ? '\\' : c;
+    return path;
+}
+
+LaunchCommand wineLaunchCommand(const LaunchCommand& native, std::string_view wine)
+{
+    LaunchCommand cmd;
+    cmd.program = std::string(wine);
+    cmd.arguments.push_back(native.program);
+    for (std::size_t i = 0; i < native.arguments.size(); ++i)
+        cmd.arguments.push_back(i == 0 ? wineDrivePath(native.arguments[0]) : native.arguments[i]);
+    cmd.workingDirectory = native.workingDirectory;
     return cmd;
 }
 

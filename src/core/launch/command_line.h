@@ -1,6 +1,7 @@
 // The emulator's command line: the string the user is shown and the argument vector started.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,22 @@ struct LaunchCommand {
 
 LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view romPath, std::string_view fileName,
                                     std::string_view parameterString, PathStyle style);
+
+// True when the file begins with "MZ", the mark of DOS and Windows executables.
+bool isWindowsExecutable(const std::string& path);
+
+// The first executable regular file of that name in the folders of a PATH-style list; an
+// empty entry means the current folder, as for the shell. Nothing when there is none.
+std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList);
+
+// An absolute Linux path as a Windows program reads it: every Wine prefix maps Z: to the
+// root by default, so "Z:" then the path with each "/" turned into "\".
+std::string wineDrivePath(std::string_view absolutePath);
+
+// The same launch through Wine: Wine is the program, the emulator and the ROM path (in its
+// drive form) come first, the switches follow unchanged, the working folder stays. The
+// native command must hold absolute paths.
+LaunchCommand wineLaunchCommand(const LaunchCommand& native, std::string_view wine);
 
 // True when the path names an existing folder; the path is used exactly as given.
 bool CheckFolderExists(const std::string& path);
