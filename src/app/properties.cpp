@@ -11,6 +11,9 @@
 #include <QVBoxLayout>
 
 #include "rom/rom_header.h"
+#include "rom/zip_archive.h"
+
+#include <functional>
 
 namespace {
 
@@ -28,6 +31,46 @@ std::span<const unsigned char> bytesOf(const std::string& s)
     return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
 }
 
+using AddRow = std::function<void(const char*, const QString&, const QString&)>;
+
+void addRomRows(const AddRow& addRow, const std::optional<kl::RomHeader>& header, std::uint32_t crc)
+{
+    if (!header) {
+        addRow("valRom", QObject::tr("ROM:"), QObject::tr("No Virtual Boy ROM header found"));
+        return;
+    }
+    addRow("valTitle", QObject::tr("Title:"), decodeTitle(header->title));
+    addRow("valGameCode", QObject::tr("Game code:"), QString::fromStdString(header->gameCode));
+    addRow("valMakerCode", QObject::tr("Maker code:"), QString::fromStdString(header->makerCode));
+    addRow("valRegion", QObject::tr("Region:"), QString::fromStdString(header->region));
+    addRow("valVersion", QObject::tr("Version:"), QStringLiteral("1.%1").arg(header->version));
+    addRow("valCrc", QObject::tr("CRC-32:"), QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper());
+}
+
+// A hostile archive may hold a million names; the window shows the first ones and the count.
+constexpr std::size_t kShownEntries = 20;
+
+void addArchiveRows(const AddRow& addRow, const std::optional<kl::ArchiveContents>& contents, const QLocale& locale)
+{
+    if (!contents) {
+        addRow("valArchive", QObject::tr("Archive:"), QObject::tr("The archive could not be read"));
+        return;
+    }
+    QStringList lines;
+    for (std::size_t i = 0; i < contents->entries.size() && i < kShownEntries; ++i) {
+        const kl::ArchiveEntry& e = contents->entries[i];
+        lines << QObject::tr("%1 (%2 Bytes)")
+                     .arg(QString::fromStdString(e.name), locale.toString(static_cast<qulonglong>(e.size)));
+    }
+    if (contents->entries.size() > kShownEntries)
+        lines << QObject::tr("… and %1 more").arg(locale.toString(qulonglong(contents->entries.size() - kShownEntries)));
+    addRow("valEntries", QObject::tr("Entries:"), lines.isEmpty() ? QObject::tr("None") : lines.join(QLatin1Char('\n')));
+    if (!contents->rom)
+        return;
+    addRow("valRomEntry", QObject::tr("ROM image:"), QString::fromStdString(contents->rom->name));
+    addRomRows(addRow, contents->rom->header, contents->rom->crc);
+}
+
 }  // namespace
 
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
@@ -38,12 +81,14 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
     setWindowTitle(QStringLiteral("Properties of \"%1\"").arg(info.fileName()));
 
     auto* form = new QFormLayout;
-    auto addRow = [form](const char* name, const QString& label, const QString& value) {
+    const AddRow addRow = [form](const char* name, const QString& label, const QString& value) {
         auto* text = new QLabel(value);
         text->setObjectName(QString::fromLatin1(name));
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         // Only names and folders can be long; wrapping the short values makes the window needlessly tall.
-        text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0);
+        text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0
+                          || qstrcmp(name, "valRomEntry") == 0);
+        text->setTextFormat(Qt::PlainText);  // names come from the file system and from archives
         form->addRow(label, text);
     };
     const QLocale locale;
@@ -55,20 +100,13 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(info.size())));
         addRow("valModified", tr("Modified:"), locale.toString(info.lastModified(), QLocale::LongFormat));
         addRow("valWritable", tr("Writable:"), info.isWritable() ? tr("Yes") : tr("No"));
-        if (info.suffix().compare(QLatin1String("vb"), Qt::CaseInsensitive) == 0) {
+        const QString suffix = info.suffix().toLower();
+        if (suffix == QLatin1String("vb")) {
             const auto image = kl::readRomImage(path.toStdString());
-            const auto header = image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt;
-            if (!header) {
-                addRow("valRom", tr("ROM:"), tr("No Virtual Boy ROM header found"));
-            } else {
-                addRow("valTitle", tr("Title:"), decodeTitle(header->title));
-                addRow("valGameCode", tr("Game code:"), QString::fromStdString(header->gameCode));
-                addRow("valMakerCode", tr("Maker code:"), QString::fromStdString(header->makerCode));
-                addRow("valRegion", tr("Region:"), QString::fromStdString(header->region));
-                addRow("valVersion", tr("Version:"), QStringLiteral("1.%1").arg(header->version));
-                addRow("valCrc", tr("CRC-32:"),
-                       QStringLiteral("%1").arg(kl::crc32Of(bytesOf(*image)), 8, 16, QLatin1Char('0')).toUpper());
-            }
+            addRomRows(addRow, image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt,
+                       image ? kl::crc32Of(bytesOf(*image)) : 0);
+        } else if (suffix == QLatin1String("zip")) {
+            addArchiveRows(addRow, kl::readArchiveFile(path.toStdString()), locale);
         }
     }
 

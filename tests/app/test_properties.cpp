@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QStringDecoder>
 
+#include <zip.h>
+
 #include "properties.h"
 
 namespace {
@@ -16,6 +18,21 @@ QByteArray romImage(int size, const QByteArray& title, const QByteArray& codes)
     QByteArray footer = title.leftJustified(20, ' ', true) + QByteArray(5, '\0') + codes;
     bytes.replace(size - 0x220, footer.size(), footer);
     return bytes;
+}
+
+// A zip archive of the named entries, made with libzip.
+QByteArray zipOf(const QList<QPair<QByteArray, QByteArray>>& entries)
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("a.zip").toLocal8Bit();
+    int error = 0;
+    zip_t* archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    for (const auto& [name, data] : entries)
+        zip_file_add(archive, name.constData(), zip_source_buffer(archive, data.constData(), data.size(), 0),
+                     ZIP_FL_ENC_UTF_8);
+    zip_close(archive);
+    QFile f(QString::fromLocal8Bit(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString value(const QWidget& window, const char* name)
@@ -48,6 +65,14 @@ private slots:
         QTest::newRow("bad characters") << "bad.vb" << romImage(1 << 16, "BAD\x01", QByteArray("01VBDE\0", 7))
                                         << QStringList{"No Virtual Boy ROM header found"};
         QTest::newRow("empty") << "empty.vb" << QByteArray() << QStringList{"No Virtual Boy ROM header found"};
+        const QByteArray us = romImage(1 << 19, "MARIO CLASH", QByteArray("01VMCE\0", 7));
+        QTest::newRow("zip with a ROM") << "mario.zip" << zipOf({{"readme.txt", "hi"}, {"Mario.VB", us}})
+                                        << QStringList{"zip", "readme.txt (2 Bytes)\nMario.VB (524,288 Bytes)",
+                                                       "Mario.VB", "MARIO CLASH", "VMCE"};
+        QTest::newRow("zip without a ROM") << "docs.zip" << zipOf({{"a.txt", "a"}})
+                                           << QStringList{"zip", "a.txt (1 Bytes)", "<none>", "<none>", "<none>"};
+        QTest::newRow("damaged zip") << "bad.ZIP" << zipOf({{"Mario.vb", us}}).left(300)
+                                     << QStringList{"zip", "<none>", "<none>", "<none>", "<none>"};
         QTest::newRow("not a ROM name") << "notes.txt" << romImage(1 << 16, "GAME", QByteArray("01VGME\0", 7)) << QStringList{};
     }
     void contents()
@@ -68,7 +93,14 @@ private slots:
         QCOMPARE(value(window, "valFolder"), dir.path());
         QCOMPARE(value(window, "valSize"), QLocale().toString(bytes.size()) + " Bytes");
         QCOMPARE(value(window, "valWritable"), QString("Yes"));
-        if (expected.size() == 5) {
+        if (expected.value(0) == "zip") {
+            QCOMPARE(value(window, "valEntries"), expected[1]);
+            QCOMPARE(value(window, "valRomEntry"), expected[2]);
+            QCOMPARE(value(window, "valTitle"), expected[3]);
+            QCOMPARE(value(window, "valGameCode"), expected[4]);
+            QCOMPARE(value(window, "valArchive"),
+                     expected[1] == "<none>" ? QString("The archive could not be read") : QString("<none>"));
+        } else if (expected.size() == 5) {
             QCOMPARE(value(window, "valTitle"), expected[0]);
             QCOMPARE(value(window, "valGameCode"), expected[1]);
             QCOMPARE(value(window, "valMakerCode"), expected[2]);
@@ -85,6 +117,23 @@ private slots:
             QCOMPARE(value(window, "valRom"), QString("<none>"));
             QCOMPARE(value(window, "valTitle"), QString("<none>"));
         }
+    }
+
+    void manyEntriesAreCounted()
+    {
+        QList<QPair<QByteArray, QByteArray>> entries;
+        for (int i = 0; i < 25; ++i)
+            entries.append({"f" + QByteArray::number(i), ""});
+        QTemporaryDir dir;
+        QFile f(dir.filePath("many.zip"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(zipOf(entries));
+        f.close();
+        PropertiesWindow window(f.fileName(), nullptr);
+        const QStringList lines = value(window, "valEntries").split('\n');
+        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines[19], QString("f19 (0 Bytes)"));
+        QCOMPARE(lines[20], QString::fromUtf8("… and 5 more"));
     }
 
     void vanishedFile()
