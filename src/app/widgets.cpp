@@ -230,6 +230,16 @@ void FileListBox::mousePressEvent(QMouseEvent* event)
     emit mouseDown(event->button());
 }
 
+void FileListBox::focusInEvent(QFocusEvent* event)
+{
+    QListView::focusInEvent(event);
+    // The view makes the first entry current, unselected, when it gains the focus; the first
+    // arrow key would then step past it, or do nothing in a list of one. Without a current
+    // entry the first key selects the first entry.
+    if (!selectionModel()->hasSelection())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void FileListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListView::mouseDoubleClickEvent(event);

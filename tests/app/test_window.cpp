@@ -260,6 +260,21 @@ private slots:
         QCOMPARE(w.lblStatus->text(), QString("Status: File list refreshed"));
     }
 
+    void firstArrowKeySelectsTheFirstEntry()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(w.lstFiles, &focusIn);
+        QTest::keyClick(w.lstFiles, Qt::Key_Down);
+        QCOMPARE(w.lstFiles->fileName(), QString("A Game.VB"));
+        QTest::keyClick(w.lstFiles, Qt::Key_Down);
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QApplication::sendEvent(w.lstFiles, &focusIn);  // a selection is kept
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+    }
+
     void vanishedFolderShowsNothing()
     {
         WindowFixture fx;

@@ -1,0 +1,67 @@
+# Shared by the end-to-end scripts: a display of their own, waiting, keys, and focus.
+work="$(mktemp -d)"
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Polls until the command succeeds, for at most $1 seconds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.1
+  done
+}
+
+# A display of our own, whatever else runs on the machine.
+start_xvfb() {
+  exec 3<> "$work/displayfd"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  wait_for 10 test -s "$work/displayfd" || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$work/displayfd")"
+  export XDG_RUNTIME_DIR="$work/run"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  unset QT_QPA_PLATFORM
+  root_window="$(xwininfo -root | awk '/Window id:/ {print $4}')"
+}
+
+window=""
+find_window() {
+  window=$(xdotool search --name '^Kalmora Launcher - GUI for Kalmora Boy$' 2>/dev/null | head -n1)
+  [ -n "$window" ]
+}
+keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.15; done; }
+dialog() { xdotool search --name "^$1\$" 2>/dev/null | head -n1; }
+
+# Without a window manager nobody activates the window, nor gives it back its activation when
+# a dialog closes; shortcuts only work in the active window. Moving the focus away first makes
+# sure the window gets a focus-in event, which is what activates it.
+refocus() {
+  sleep 0.3
+  xdotool windowfocus "$root_window" 2>/dev/null || true
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  sleep 0.2
+}
+
+# Alt+X, then the program must end by itself and cleanly.
+exit_launcher() {
+  keys alt+x
+  wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "Alt+X did not end the program"
+  wait "$app_pid" || fail "the launcher exited with an error"
+  app_pid=""
+}
+
+# The 30 lines of Settings.ini with the default options, given the two paths and the
+# keyboard-layout pair.
+settings_lines() {
+  printf '%s\r\n' "$1" "$2" True False False False False " 0 " False True False False False False \
+    Normal 1.0 " 0 " 1x "0 f./sec." " 0 " "$3" "$4" " 0 " "None connected to PC" " 0 " " 0 " " 0 " " 0 " " 0 " " 0 "
+}
