@@ -10,6 +10,15 @@
 
 using namespace kl;
 
+struct Entry {
+    QByteArray name;
+    QByteArray data;
+    bool store = false;
+    bool encrypt = false;
+};
+
+Q_DECLARE_METATYPE(Entry)
+
 namespace {
 
 QByteArray romImage(int size, const QByteArray& title, const QByteArray& codes)
@@ -19,13 +28,6 @@ QByteArray romImage(int size, const QByteArray& title, const QByteArray& codes)
     bytes.replace(size - 0x220, footer.size(), footer);
     return bytes;
 }
-
-struct Entry {
-    QByteArray name;
-    QByteArray data;
-    bool store = false;
-    bool encrypt = false;
-};
 
 // Writes the entries to a zip file with libzip and returns its bytes.
 QByteArray makeArchive(const QString& path, const QList<Entry>& entries)
@@ -200,6 +202,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(Entry)
 QTEST_MAIN(TestZipArchive)
 #include "test_zip_archive.moc"
