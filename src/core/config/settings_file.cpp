@@ -29,7 +29,12 @@ std::string formatSettingsFile(const EmulatorSettings& s)
 bool applySettingsLine(EmulatorSettings& s, Field field, const std::string& line)
 {
     switch (fieldInfo(field).kind) {
-    case FieldKind::Text: s.setText(field, line); return true;
+    case FieldKind::Text:
+        // No Linux path holds a NUL; a line with one is damage, and would be cut short where used.
+        if (line.find('\0') != std::string::npos)
+            return false;
+        s.setText(field, line);
+        return true;
     case FieldKind::Option: {
         const auto value = parseBoolean(line);
         if (!value)
