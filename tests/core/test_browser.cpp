@@ -1,6 +1,9 @@
 // Folder listing and the pattern rules, the size text and the theme table.
 #include <QtTest>
 
+#include <algorithm>
+#include <random>
+
 #include <unistd.h>
 
 #include "browser/folder_listing.h"
@@ -59,6 +62,72 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, match);
         QCOMPARE(wildcardMatch(pattern.toStdString(), name.toStdString()), match);
+    }
+
+    // The list takes short cuts for the usual shapes; they must agree with the matcher.
+    void patternListShortCutsAgreeWithTheMatcher()
+    {
+        const char* const patterns[] = {"*", "**", "*.*", "*.**", "**.*", "*.", "*.*.*", ".*", "*.vb", "*.VB",
+                                        "*.v?", "*vb", "a*", "*b*.zip", "?*", "*.tar.gz", "*.", "*?"};
+        const char* const names[] = {"a.vb", "A.VB", "abc", "abc.", ".vb", "x.vbs", "vb", "\xc3\xa4.vb", "b.zip",
+                                     "a.b.c", "Long Name (USA).Vb", "x.TAR.GZ", "v", "ab.vB"};
+        for (const char* p : patterns)
+            for (const char* n : names)
+                QVERIFY2(PatternList(p).matches(n) == wildcardMatch(p, n), qPrintable(QString("%1 on %2").arg(p, n)));
+    }
+
+    void sortingIgnoresCaseOverLongCommonPrefixes_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("less");
+        QTest::newRow("differs after 8 bytes") << "Mario Clash A" << "mario clash b" << true;
+        QTest::newRow("case only, 16 shared") << "Galactic PinbalL" << "Galactic Pinball" << true;  // byte tie-break
+        QTest::newRow("case then letter") << "WARIO LAND (USA) 2" << "wario land (usa) 1" << false;
+        QTest::newRow("prefix is less") << "Red Alarm (Japan)" << "red alarm (japan).vb" << true;
+        QTest::newRow("equal") << "Golf.vb" << "Golf.vb" << false;
+        QTest::newRow("bracket sorts before folded letters") << "ABC[" << "abcd" << true;  // 0x5B < 0x64
+    }
+    void sortingIgnoresCaseOverLongCommonPrefixes()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, less);
+        // A byte-by-byte reference: fold A-Z, compare, shorter first, bytes break ties.
+        auto reference = [](const std::string& x, const std::string& y) {
+            auto f = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
+            for (std::size_t i = 0; i < std::min(x.size(), y.size()); ++i)
+                if (f(x[i]) != f(y[i]))
+                    return static_cast<unsigned char>(f(x[i])) < static_cast<unsigned char>(f(y[i]));
+            return x.size() != y.size() ? x.size() < y.size() : x < y;
+        };
+        const std::string x = a.toStdString(), y = b.toStdString();
+        QCOMPARE(lessIgnoringCase(x, y), reference(x, y));
+        QCOMPARE(lessIgnoringCase(y, x), reference(y, x));
+        QCOMPARE(lessIgnoringCase(x, y), less);
+    }
+
+    // The fast sort must give exactly the comparison's order: random names with long shared
+    // prefixes, case pairs, bytes above 0x7F and names ending inside and at 8-byte steps.
+    void fastSortGivesTheComparisonOrder()
+    {
+        std::mt19937 random(20261208);
+        const std::string alphabet = "aAbBzZ[]@`_ .-09\xc3\xa4\x80\xff";
+        for (int round = 0; round < 200; ++round) {
+            std::vector<std::string> names;
+            const int count = int(random() % 2500);
+            for (int i = 0; i < count; ++i) {
+                std::string name = random() % 2 ? "Common Prefix Of Sixteen+ " : (random() % 2 ? "Common P" : "");
+                for (unsigned k = random() % 20; k > 0; --k)
+                    name += alphabet[random() % alphabet.size()];
+                names.push_back(name.empty() ? "x" : name);
+            }
+            std::vector<std::string> fast = names;
+            sortIgnoringCase(fast);
+            std::sort(names.begin(), names.end(),
+                      [](const std::string& a, const std::string& b) { return lessIgnoringCase(a, b); });
+            QVERIFY2(fast == names, qPrintable(QString("round %1").arg(round)));
+        }
     }
 
     void patternListsSplitAtSemicolons()
