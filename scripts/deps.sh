@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libzip-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core
   desktop-file-utils
+  clang libclang-rt-14-dev libbenchmark-dev
 )
 
 missing=()
