@@ -74,7 +74,7 @@ public:
             if (run.error_occurred)
                 continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            const std::string name = run.run_name.str();
+            const std::string name = run.run_name.function_name;  // without "/min_time:…" and the like
             if (median || (run.run_type == Run::RT_Iteration && !m_fromMedian.count(name))) {
                 m_seconds[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
                 if (median)

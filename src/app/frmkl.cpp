@@ -592,8 +592,10 @@ void frmKL::Form_Load()
             lstFiles->setPattern(qs(kl::HideAllPattern));
         return true;
     };
+    lstFiles->deferReads(true);
     if (!steps())
         lstFiles->setPattern(qs(kl::HideAllPattern));
+    lstFiles->deferReads(false);
 }
 
 void frmKL::CenterFormOnScreen()

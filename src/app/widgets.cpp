@@ -179,7 +179,11 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_pattern(QString
 
 bool FileListBox::setPath(const QString& folder)
 {
-    kl::FolderListing listing = kl::listFolder(folder.toStdString(), m_pattern.toStdString());
+    kl::FolderListing listing;
+    if (m_deferred)
+        listing.error = kl::folderError(folder.toStdString());
+    else
+        listing = kl::listFolder(folder.toStdString(), m_pattern.toStdString());
     if (listing.error != kl::ListingError::None)
         return false;
     // A full path without a trailing separator, except the root itself.
@@ -187,8 +191,20 @@ bool FileListBox::setPath(const QString& folder)
     while (full.size() > 1 && full.endsWith(QLatin1Char('/')))
         full.chop(1);
     m_path = full;
-    m_model.setNames(std::move(listing.names));
+    if (m_deferred)
+        m_readPending = true;
+    else
+        m_model.setNames(std::move(listing.names));
     return true;
+}
+
+void FileListBox::deferReads(bool defer)
+{
+    m_deferred = defer;
+    if (!defer && m_readPending) {
+        m_readPending = false;
+        reread();
+    }
 }
 
 void FileListBox::setPattern(const QString& pattern)
@@ -201,6 +217,10 @@ void FileListBox::refresh() { reread(); }
 
 void FileListBox::reread()
 {
+    if (m_deferred) {
+        m_readPending = true;
+        return;
+    }
     // A folder that vanished since it was set shows no entries; nothing fails.
     kl::FolderListing listing = kl::listFolder(m_path.toStdString(), m_pattern.toStdString());
     m_model.setNames(std::move(listing.names));

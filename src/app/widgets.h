@@ -106,6 +106,10 @@ public:
     void setPattern(const QString& pattern);
     QString pattern() const { return m_pattern; }
     void refresh();
+    // While deferred, changes of folder and pattern only take note; the folder is read once
+    // when deferring ends. Start-up sets both several times over, and a folder may hold
+    // 100,000 names.
+    void deferReads(bool defer);
     // The selected entry's name, empty when none is selected.
     QString fileName() const;
     QStringList entries() const;
@@ -128,4 +132,6 @@ private:
     FileListModel m_model;
     QString m_path;
     QString m_pattern;
+    bool m_deferred = false;
+    bool m_readPending = false;
 };

@@ -325,14 +325,28 @@ void sortIgnoringCase(std::vector<std::string>& names)
     names = std::move(sorted);
 }
 
+namespace {
+ListingError openError(int error)
+{
+    return error == ENOENT ? ListingError::Missing : error == ENOTDIR ? ListingError::NotAFolder : ListingError::Unreadable;
+}
+}  // namespace
+
+ListingError folderError(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return openError(errno);
+    ::closedir(dir);
+    return ListingError::None;
+}
+
 FolderListing listFolder(const std::string& folder, std::string_view patterns)
 {
     FolderListing result;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
-        result.error = errno == ENOENT ? ListingError::Missing
-                     : errno == ENOTDIR ? ListingError::NotAFolder
-                                        : ListingError::Unreadable;
+        result.error = openError(errno);
         return result;
     }
     const PatternList list(patterns);

@@ -45,6 +45,9 @@ struct FolderListing {
     std::vector<std::string> names;  // sorted by name without regard to case
 };
 
+// Whether the folder can be listed, without reading it.
+ListingError folderError(const std::string& folder);
+
 // Names of the files (not folders, not hidden dot-files) in the folder that match the
 // pattern list. The folder is used as given, trailing blanks included.
 FolderListing listFolder(const std::string& folder, std::string_view patterns);
