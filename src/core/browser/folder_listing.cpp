@@ -190,6 +190,12 @@ public:
     void sort(std::vector<SortItem>& items)
     {
         m_buffer.resize(items.size());
+        // The first keys of every name in one pass in reading order, which the memory
+        // follows; the sort then looks them up instead of visiting each name per level.
+        m_cached.resize(m_names.size() * kCachedKeys);
+        for (std::size_t i = 0; i < m_names.size(); ++i)
+            for (std::size_t k = 0; k < kCachedKeys; ++k)
+                m_cached[i * kCachedKeys + k] = computeKey(m_names[i], 8 * k);
         sortGroup(items.data(), items.size(), 0);
     }
 
@@ -214,9 +220,17 @@ private:
         return key;
     }
 
+    static constexpr std::size_t kCachedKeys = 3;
+
     std::uint64_t keyAt(std::uint32_t index, std::size_t depth) const
     {
-        const std::string& name = m_names[index];
+        if (depth < 8 * kCachedKeys)
+            return m_cached[index * kCachedKeys + depth / 8];
+        return computeKey(m_names[index], depth);
+    }
+
+    static std::uint64_t computeKey(const std::string& name, std::size_t depth)
+    {
         if (depth + 8 <= name.size())
             return foldEight(name.data() + depth);
         std::uint64_t key = 0;
@@ -304,6 +318,7 @@ private:
 
     const std::vector<std::string>& m_names;
     std::vector<SortItem> m_buffer;
+    std::vector<std::uint64_t> m_cached;
 };
 
 }  // namespace
