@@ -739,8 +739,21 @@ void frmKL::mnuFileLaunch_Click()
         ShowParametersOnly = 0;
         return;
     }
-    kl::LaunchCommand command = kl::emulatorLaunchCommand(
-        emuPath, romPath, lstFiles->fileName().toStdString(), parameters, kl::kNativeStyle);
+    const auto request = processRequest(kl::emulatorLaunchCommand(
+        emuPath, romPath, lstFiles->fileName().toStdString(), parameters, kl::kNativeStyle));
+    if (!request)
+        return;
+    if (!m_platform.startDetached(*request)) {
+        showError(kNoEmulator);
+        return;
+    }
+    setStatus(kLaunched + QLatin1Char('"') + lstFiles->fileName() + QLatin1Char('"'));
+    if (mnuWindowMinimize->isChecked())
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+std::optional<ProcessRequest> frmKL::processRequest(kl::LaunchCommand command)
+{
     // The start changes into the working folder first, so a relative program must not
     // be resolved against it a second time.
     const auto absolute = [](const std::string& path) {
@@ -754,7 +767,7 @@ void frmKL::mnuFileLaunch_Click()
         const auto wine = kl::findOnPath("wine", qEnvironmentVariable("PATH").toStdString());
         if (!wine) {
             showError(kNoWine);
-            return;
+            return std::nullopt;
         }
         command.arguments[0] = absolute(command.arguments[0]);
         command = kl::wineLaunchCommand(command, *wine);
@@ -764,13 +777,7 @@ void frmKL::mnuFileLaunch_Click()
     for (const std::string& argument : command.arguments)
         request.arguments << QString::fromStdString(argument);
     request.workingDirectory = QString::fromStdString(command.workingDirectory);
-    if (!m_platform.startDetached(request)) {
-        showError(kNoEmulator);
-        return;
-    }
-    setStatus(kLaunched + QLatin1Char('"') + lstFiles->fileName() + QLatin1Char('"'));
-    if (mnuWindowMinimize->isChecked())
-        setWindowState(windowState() | Qt::WindowMinimized);
+    return request;
 }
 
 void frmKL::cmdLaunch_Click() { mnuFileLaunch_Click(); }

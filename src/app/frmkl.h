@@ -4,9 +4,12 @@
 #include <QMainWindow>
 
 #include <array>
+#include <optional>
 
 #include "binder.h"
 #include "config/gui_settings.h"
+#include "launch/command_line.h"
+#include "platform.h"
 
 class CheckBox;
 class EvenTabBar;
@@ -162,6 +165,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The start of a composed command: absolute paths, and Wine in front of a Windows
+    // emulator. Nothing, after an error box, when Wine is needed but not found.
+    std::optional<ProcessRequest> processRequest(kl::LaunchCommand command);
     void buildMenus();
     void buildVideoTab(QWidget* page);
     void buildControlsTab(QWidget* page);
