@@ -262,6 +262,11 @@ private slots:
         QCOMPARE(findOnPath("wine", list).value_or("none"), dir.filePath("c/wine").toStdString());
         QVERIFY(!findOnPath("wine", dir.filePath("a").toStdString() + ":/nonexistent").has_value());
         QVERIFY(!findOnPath("c/wine", dir.path().toStdString()).has_value());
+        // Relative and empty entries are never searched, even with a wine in the current folder.
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(dir.filePath("c"));
+        QVERIFY(!findOnPath("wine", ":.:c").has_value());
+        QDir::setCurrent(old);
     }
 
     void folderExistsTakesThePathAsGiven()

@@ -81,10 +81,10 @@ std::optional<std::string> findOnPath(std::string_view name, std::string_view pa
         std::size_t end = pathList.find(':', start);
         if (end == std::string_view::npos)
             end = pathList.size();
-        std::string folder(pathList.substr(start, end - start));
-        std::string candidate = (folder.empty() ? std::string(".") : folder) + '/' + std::string(name);
+        const std::string folder(pathList.substr(start, end - start));
+        const std::string candidate = folder + '/' + std::string(name);
         struct stat st {};
-        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+        if (!folder.empty() && folder.front() == '/' && ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
         start = end + 1;
     }

@@ -36,8 +36,9 @@ LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view r
 // True when the file begins with "MZ", the mark of DOS and Windows executables.
 bool isWindowsExecutable(const std::string& path);
 
-// The first executable regular file of that name in the folders of a PATH-style list; an
-// empty entry means the current folder, as for the shell. Nothing when there is none.
+// The first executable regular file of that name in the absolute folders of a PATH-style
+// list. Empty and relative entries are skipped: the start changes folder, and a program
+// picked up from whatever folder is current is not one the user chose. Nothing when none.
 std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList);
 
 // An absolute Linux path as a Windows program reads it: every Wine prefix maps Z: to the
