@@ -325,10 +325,13 @@ private:
 
 void sortIgnoringCase(std::vector<std::string>& names)
 {
-    if (names.size() < 2 || names.size() > UINT32_MAX)
-        return names.size() < 2 ? void()
-                                 : std::sort(names.begin(), names.end(),
-                                             [](const std::string& a, const std::string& b) { return lessIgnoringCase(a, b); });
+    if (names.size() < 2)
+        return;
+    if (names.size() > UINT32_MAX) {  // beyond the sort items' index
+        std::sort(names.begin(), names.end(),
+                  [](const std::string& a, const std::string& b) { return lessIgnoringCase(a, b); });
+        return;
+    }
     std::vector<SortItem> items(names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         items[i] = {0, static_cast<std::uint32_t>(i)};
