@@ -27,7 +27,7 @@ void registerPair(int files, const char* pattern, const char* label)
         const std::string folder = bench::romFolder(files);
         for (auto _ : state) {
             auto listing = kl::listFolder(folder, pattern);
-            benchmark::DoNotOptimize(listing.names.data());
+            benchmark::DoNotOptimize(listing.names.size());
         }
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((name + "/floor").c_str(), [files, pattern](benchmark::State& state) {

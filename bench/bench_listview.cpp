@@ -32,7 +32,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::vector<std::string> names = kl::listFolder(bench::romFolder(100000), "*.*").names;
+    const kl::NameList names = kl::listFolder(bench::romFolder(100000), "*.*").names;
 
     benchmark::RegisterBenchmark("list fill 100000/project", [&names](benchmark::State& state) {
         // The window's own list box; a fill hands its model the names a listing returned.
@@ -41,7 +41,7 @@ int main(int argc, char** argv)
         auto& model = *qobject_cast<FileListModel*>(view.model());
         for (auto _ : state) {
             state.PauseTiming();
-            std::vector<std::string> copy = names;
+            kl::NameList copy = names;
             model.setNames({});
             settle(view);
             state.ResumeTiming();
@@ -63,8 +63,8 @@ int main(int argc, char** argv)
             // The bare model is handed QStrings; converting the names is part of its fill.
             QStringList list;
             list.reserve(static_cast<qsizetype>(names.size()));
-            for (const std::string& n : names)
-                list << QString::fromStdString(n);
+            for (const std::string_view n : names)
+                list << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
             model.setStringList(list);
             settle(view);
         }

@@ -144,7 +144,7 @@ void TrackingGroupBox::mouseMoveEvent(QMouseEvent* event)
     event->accept();
 }
 
-void FileListModel::setNames(std::vector<std::string> names)
+void FileListModel::setNames(kl::NameList names)
 {
     beginResetModel();
     m_names = std::move(names);
@@ -160,7 +160,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    return QString::fromStdString(m_names[static_cast<std::size_t>(index.row())]);
+    const std::string_view name = m_names[static_cast<std::size_t>(index.row())];
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_pattern(QStringLiteral("*.vb"))
@@ -236,8 +237,8 @@ QStringList FileListBox::entries() const
 {
     QStringList out;
     out.reserve(static_cast<int>(m_model.names().size()));
-    for (const std::string& name : m_model.names())
-        out << QString::fromStdString(name);
+    for (const std::string_view name : m_model.names())
+        out << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     return out;
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "browser/name_list.h"
+
 // A two-state box that can still show the greyed state a configuration file asks for;
 // a click on a greyed box checks it, as the classic auto check box does.
 class CheckBox : public QCheckBox {
@@ -84,13 +86,13 @@ class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
-    void setNames(std::vector<std::string> names);
-    const std::vector<std::string>& names() const { return m_names; }
+    void setNames(kl::NameList names);
+    const kl::NameList& names() const { return m_names; }
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<std::string> m_names;
+    kl::NameList m_names;
 };
 
 // The file list box: a view bound to a folder and a pattern list. Every change of folder or

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace kl {
@@ -183,19 +184,16 @@ struct SortItem {
     std::uint32_t index;
 };
 
+// The names are packed in a few blocks, so the keys are read from them at each level
+// rather than cached: a cache costs more memory traffic than it saves.
 class NameSorter {
 public:
-    explicit NameSorter(const std::vector<std::string>& names) : m_names(names) {}
+    explicit NameSorter(const NameList& names) : m_names(names) {}
 
     void sort(std::vector<SortItem>& items)
     {
-        m_buffer.resize(items.size());
-        // The first keys of every name in one pass in reading order, which the memory
-        // follows; the sort then looks them up instead of visiting each name per level.
-        m_cached.resize(m_names.size() * kCachedKeys);
-        for (std::size_t i = 0; i < m_names.size(); ++i)
-            for (std::size_t k = 0; k < kCachedKeys; ++k)
-                m_cached[i * kCachedKeys + k] = computeKey(m_names[i], 8 * k);
+        // Left uninitialised: every pass writes the part it reads.
+        m_buffer.reset(new SortItem[items.size()]);
         sortGroup(items.data(), items.size(), 0);
     }
 
@@ -220,16 +218,11 @@ private:
         return key;
     }
 
-    static constexpr std::size_t kCachedKeys = 3;
+    std::uint64_t keyAt(std::uint32_t index, std::size_t depth) const { return computeKey(name(index), depth); }
 
-    std::uint64_t keyAt(std::uint32_t index, std::size_t depth) const
-    {
-        if (depth < 8 * kCachedKeys)
-            return m_cached[index * kCachedKeys + depth / 8];
-        return computeKey(m_names[index], depth);
-    }
+    std::string_view name(std::uint32_t index) const { return m_names[index]; }
 
-    static std::uint64_t computeKey(const std::string& name, std::size_t depth)
+    static std::uint64_t computeKey(std::string_view name, std::size_t depth)
     {
         if (depth + 8 <= name.size())
             return foldEight(name.data() + depth);
@@ -243,7 +236,7 @@ private:
 
     bool less(const SortItem& a, const SortItem& b) const
     {
-        return lessIgnoringCase(m_names[a.index], m_names[b.index]);
+        return lessIgnoringCase(name(a.index), name(b.index));
     }
 
     // Most significant byte first: names of a collection differ in few bytes, so most of
@@ -271,7 +264,7 @@ private:
                 starts[b] = next;
                 next += counts[b];
             }
-            SortItem* const buffer = m_buffer.data();
+            SortItem* const buffer = m_buffer.get();
             std::size_t fill[256];
             std::copy(std::begin(starts), std::end(starts), fill);
             for (std::size_t i = 0; i < count; ++i)
@@ -305,10 +298,10 @@ private:
                 // in byte order; the others go on to the next 8 bytes.
                 SortItem* const run = items + start;
                 SortItem* const rest = std::partition(run, items + end, [&](const SortItem& item) {
-                    return m_names[item.index].size() <= depth + 8;
+                    return name(item.index).size() <= depth + 8;
                 });
                 std::sort(run, rest, [this](const SortItem& a, const SortItem& b) {
-                    return m_names[a.index] < m_names[b.index];
+                    return name(a.index) < name(b.index);
                 });
                 sortGroup(rest, static_cast<std::size_t>(items + end - rest), depth + 8);
             }
@@ -316,31 +309,45 @@ private:
         }
     }
 
-    const std::vector<std::string>& m_names;
-    std::vector<SortItem> m_buffer;
-    std::vector<std::uint64_t> m_cached;
+    const NameList& m_names;
+    std::unique_ptr<SortItem[]> m_buffer;
 };
 
 }  // namespace
 
-void sortIgnoringCase(std::vector<std::string>& names)
+void NameList::reorder(const std::vector<std::uint32_t>& order)
+{
+    std::vector<Span> spans;
+    spans.reserve(order.size());
+    for (std::uint32_t from : order)
+        spans.push_back(m_spans[from]);
+    m_spans = std::move(spans);
+}
+
+void sortIgnoringCase(NameList& names)
 {
     if (names.size() < 2)
         return;
     if (names.size() > UINT32_MAX) {  // beyond the sort items' index
-        std::sort(names.begin(), names.end(),
-                  [](const std::string& a, const std::string& b) { return lessIgnoringCase(a, b); });
+        std::vector<std::size_t> wide(names.size());
+        for (std::size_t i = 0; i < wide.size(); ++i)
+            wide[i] = i;
+        std::sort(wide.begin(), wide.end(), [&](std::size_t a, std::size_t b) { return lessIgnoringCase(names[a], names[b]); });
+        NameList sorted;
+        for (std::size_t i : wide)
+            sorted.push_back(names[i]);
+        names = std::move(sorted);
         return;
     }
-    std::vector<SortItem> items(names.size());
+    std::vector<SortItem> items;
+    items.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
-        items[i] = {0, static_cast<std::uint32_t>(i)};
+        items.push_back({0, static_cast<std::uint32_t>(i)});
     NameSorter(names).sort(items);
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const SortItem& item : items)
-        sorted.push_back(std::move(names[item.index]));
-    names = std::move(sorted);
+    std::vector<std::uint32_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].index;
+    names.reorder(order);
 }
 
 namespace {
@@ -381,7 +388,7 @@ FolderListing listFolder(const std::string& folder, std::string_view patterns)
             if (::fstatat(fd, entry->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode))
                 continue;
         }
-        result.names.emplace_back(name);
+        result.names.push_back(name);
     }
     ::closedir(dir);
     sortIgnoringCase(result.names);

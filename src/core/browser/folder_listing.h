@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "name_list.h"
+
 namespace kl {
 
 // The pattern that empties the list; the list counts as hidden exactly while it has it.
@@ -42,7 +44,7 @@ enum class ListingError { None, Missing, NotAFolder, Unreadable };
 
 struct FolderListing {
     ListingError error = ListingError::None;
-    std::vector<std::string> names;  // sorted by name without regard to case
+    NameList names;  // sorted by name without regard to case
 };
 
 // Whether the folder can be listed, without reading it.
@@ -57,7 +59,7 @@ bool lessIgnoringCase(std::string_view a, std::string_view b);
 
 // Sorts into the order of lessIgnoringCase, much faster than comparing whole names when a
 // folder holds many names with long common prefixes.
-void sortIgnoringCase(std::vector<std::string>& names);
+void sortIgnoringCase(NameList& names);
 
 // The size of a file in bytes, or nothing when it cannot be read.
 std::optional<std::uint64_t> fileSize(const std::string& path);
