@@ -18,6 +18,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <cmath>
+
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
 #include "config/settings_file.h"
@@ -268,15 +271,35 @@ bool frmKL::captionsFit() const
 void frmKL::fitFont()
 {
     // The layout is fixed; the desktop's font is taken at the largest size that fits it.
+    // Sizes go in quarter points from 6 up to the desktop's size (at most 9); captions grow
+    // with the size, so the largest that fits is found by halving, a few tries instead of a
+    // try per step. Every try sets the font on the whole window, which is what costs.
     QFont f = QApplication::font();
     const qreal desktopSize = f.pointSizeF() > 0 ? f.pointSizeF() : 9.0;
-    for (qreal size = std::min<qreal>(desktopSize, 9.0); size >= 6.0; size -= 0.25) {
-        f.setPointSizeF(size);
+    const int top = static_cast<int>(std::floor((std::min<qreal>(desktopSize, 9.0) - 6.0) / 0.25));
+    if (top < 0)
+        return;  // a desktop font below 6 pt is kept as it is
+    int tried = -1;
+    const auto tryStep = [&](int step) {
+        tried = step;
+        f.setPointSizeF(6.0 + 0.25 * step);
         centralWidget()->setFont(f);
         m_tabBar->setFont(f);
-        if (captionsFit())
-            return;
+        return captionsFit();
+    };
+    if (tryStep(top))
+        return;
+    int fits = 0;  // 6 pt is taken even if it does not fit: there is nothing smaller
+    int fails = top;
+    while (fails - fits > 1) {
+        const int mid = (fits + fails) / 2;
+        if (tryStep(mid))
+            fits = mid;
+        else
+            fails = mid;
     }
+    if (tried != fits)
+        tryStep(fits);
 }
 
 void frmKL::buildVideoTab(QWidget* page)

@@ -37,6 +37,8 @@ public:
     void mnuFileExit_Click();
     void cmdExit_Click();
     void CenterFormOnScreen();
+    // Whether every caption fits its control at the window's current font.
+    bool captionsFit() const;
 
     // Configuration files.
     void LoadEmulatorSettings();
@@ -179,7 +181,6 @@ private:
     void bindSettings();
     void setTabOrder();
     void fitFont();
-    bool captionsFit() const;
     void applyColors(int theme);
     void resetEmulatorOptions();
     void resetGuiOptions();

@@ -827,6 +827,45 @@ private slots:
         window->close();
     }
 
+    // The window takes the largest quarter-point size, up to the desktop's and at most 9 pt,
+    // at which every caption fits; a tiny desktop font is kept.
+    void fontIsTheLargestThatFits_data()
+    {
+        QTest::addColumn<qreal>("desktop");
+        QTest::newRow("9 pt") << 9.0;
+        QTest::newRow("large desktop font") << 16.0;
+        QTest::newRow("between quarter points") << 7.6;
+        QTest::newRow("6 pt") << 6.0;
+        QTest::newRow("below 6 pt") << 5.0;
+    }
+    void fontIsTheLargestThatFits()
+    {
+        QFETCH(qreal, desktop);
+        const QFont saved = QApplication::font();
+        QFont f = saved;
+        f.setPointSizeF(desktop);
+        QApplication::setFont(f);
+        WindowFixture fx;
+        frmKL& w = fx.start();
+        QApplication::setFont(saved);
+        QWidget* central = w.centralWidget();
+        const qreal chosen = central->font().pointSizeF();
+        if (desktop < 6.0) {
+            QCOMPARE(chosen, desktop);
+            return;
+        }
+        QVERIFY(chosen >= 6.0 && chosen <= std::min<qreal>(desktop, 9.0));
+        QCOMPARE(std::fmod(chosen, 0.25), 0.0);
+        QVERIFY2(w.captionsFit() || chosen == 6.0, qPrintable(QString::number(chosen)));
+        if (chosen + 0.25 <= std::min<qreal>(desktop, 9.0)) {
+            QFont larger = central->font();
+            larger.setPointSizeF(chosen + 0.25);
+            central->setFont(larger);
+            w.findChild<QTabWidget*>()->tabBar()->setFont(larger);
+            QVERIFY2(!w.captionsFit(), qPrintable(QString::number(chosen)));
+        }
+    }
+
     void centredWithoutClamping()
     {
         WindowFixture fx;
