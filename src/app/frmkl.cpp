@@ -777,13 +777,15 @@ void frmKL::mnuFileLaunch_Click()
 
 std::optional<ProcessRequest> frmKL::processRequest(kl::LaunchCommand command)
 {
-    // The start changes into the working folder first, so a relative program must not
-    // be resolved against it a second time.
+    // The start changes into the emulator's folder first, so relative paths, which the list
+    // read against the launcher's own folder, are resolved here: the emulator gets the file
+    // the list shows. Absolute paths stay exactly as composed.
     const auto absolute = [](const std::string& path) {
         return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
     };
     if (command.program.find('/') != std::string::npos)
         command.program = absolute(command.program);
+    command.arguments[0] = absolute(command.arguments[0]);
     command.workingDirectory = command.workingDirectory.empty() ? QDir::currentPath().toStdString()
                                                                 : absolute(command.workingDirectory);
     if (kl::isWindowsExecutable(command.program)) {
@@ -792,7 +794,6 @@ std::optional<ProcessRequest> frmKL::processRequest(kl::LaunchCommand command)
             showError(kNoWine);
             return std::nullopt;
         }
-        command.arguments[0] = absolute(command.arguments[0]);
         command = kl::wineLaunchCommand(command, *wine);
     }
     ProcessRequest request;

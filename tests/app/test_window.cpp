@@ -398,6 +398,26 @@ private slots:
         QVERIFY(fx.platform.boxes.isEmpty());
     }
 
+    // The emulator runs in its own folder; relative folders are the launcher's, so the
+    // emulator must get the file the list shows, not one below its own folder.
+    void relativeFoldersReachTheEmulatorResolved()
+    {
+        WindowFixture fx;
+        const QString saved = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(fx.root.path()));
+        fx.settings(defaultSettingsLines("emu dir", "roms"));
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        w.mnuFileLaunch_Click();
+        QDir::setCurrent(saved);
+        QCOMPARE(fx.platform.starts.size(), 1);
+        const ProcessRequest& r = fx.platform.starts[0];
+        QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
+        QCOMPARE(r.workingDirectory, fx.emu);
+        QCOMPARE(r.arguments.value(0), fx.roms + "/b game.vb");
+        QVERIFY(QFileInfo::exists(r.arguments.value(0)));
+    }
+
     void windowsEmulatorsStartThroughWine_data()
     {
         QTest::addColumn<QByteArray>("emulator");
