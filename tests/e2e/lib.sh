@@ -4,11 +4,21 @@ xvfb_pid=""
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  # Waited for: a server still shutting down removes its socket file by name, and by then
+  # that name may belong to the next script's server on the same display number.
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$work/app.log" ]; then sed 's/^/launcher: /' "$work/app.log" >&2; fi
+  if [ -s "$work/xvfb.log" ]; then sed 's/^/xvfb: /' "$work/xvfb.log" >&2; fi
+  exit 1
+}
 
 # Polls until the command succeeds, for at most $1 seconds.
 wait_for() {
@@ -23,7 +33,9 @@ wait_for() {
 # A display of our own, whatever else runs on the machine.
 start_xvfb() {
   exec 3<> "$work/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  # -noreset: the server would otherwise reset whenever its last client leaves (xwininfo,
+  # xdotool), and a launcher connecting during that reset is refused.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_for 10 test -s "$work/displayfd" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$work/displayfd")"
