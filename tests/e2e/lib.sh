@@ -4,8 +4,7 @@ xvfb_pid=""
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  # Waited for: a server still shutting down removes its socket file by name, and by then
-  # that name may belong to the next script's server on the same display number.
+  # Waited for, so no server of this script is still shutting down when the next one starts.
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
