@@ -174,7 +174,10 @@ void onClick(QAction* action, F handler)
 }  // namespace
 
 frmKL::frmKL(Platform& platform, QString programFolder, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform), m_programFolder(std::move(programFolder))
+    : QMainWindow(parent),
+      m_platform(platform),
+      m_programFolder(std::move(programFolder)),
+      m_config(kl::configLocation(m_programFolder.toStdString()))
 {
     setObjectName(QStringLiteral("frmKL"));
     setWindowTitle(kTitle);
@@ -653,26 +656,19 @@ void frmKL::mnuFileExit_Click()
 
 // ---- Configuration files ----
 
-QString frmKL::settingsPath() const
-{
-    return QString::fromStdString(kl::joinAlways(m_programFolder.toStdString(), kl::kSettingsFile, kl::kNativeStyle));
-}
-
-QString frmKL::guiPath() const
-{
-    return QString::fromStdString(kl::joinAlways(m_programFolder.toStdString(), kl::kGuiFile, kl::kNativeStyle));
-}
+QString frmKL::settingsPath() const { return QString::fromStdString(m_config.settingsPath()); }
+QString frmKL::guiPath() const { return QString::fromStdString(m_config.guiPath()); }
 
 void frmKL::LoadEmulatorSettings()
 {
     kl::EmulatorSettings s = m_binder.read();
-    kl::loadSettingsFile(settingsPath().toStdString(), s);
+    kl::loadSettingsFile(m_config.settingsReadPath(), s);
     m_binder.write(s);
 }
 
 void frmKL::SaveEmulatorSettings()
 {
-    if (!kl::saveSettingsFile(settingsPath().toStdString(), m_binder.read()))
+    if (!m_config.prepareForSave() || !kl::saveSettingsFile(m_config.settingsPath(), m_binder.read()))
         showError(kSaveEmuFailed.arg(settingsPath()));
 }
 
@@ -701,13 +697,13 @@ void frmKL::setGuiSettings(const kl::GuiSettings& gui)
 void frmKL::LoadGuiSettings()
 {
     kl::GuiSettings gui = guiSettings();
-    kl::loadGuiFile(guiPath().toStdString(), gui);
+    kl::loadGuiFile(m_config.guiReadPath(), gui);
     setGuiSettings(gui);
 }
 
 void frmKL::SaveGuiSettings()
 {
-    if (!kl::saveGuiFile(guiPath().toStdString(), guiSettings()))
+    if (!m_config.prepareForSave() || !kl::saveGuiFile(m_config.guiPath(), guiSettings()))
         showError(kSaveGuiFailed.arg(guiPath()));
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "binder.h"
+#include "config/config_location.h"
 #include "config/gui_settings.h"
 #include "launch/command_line.h"
 #include "platform.h"
@@ -192,6 +193,7 @@ private:
 
     Platform& m_platform;
     QString m_programFolder;
+    kl::ConfigLocation m_config;
     SettingsBinder m_binder;
     bool m_exiting = false;
     EvenTabBar* m_tabBar = nullptr;

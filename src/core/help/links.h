@@ -8,8 +8,6 @@ namespace kl {
 
 inline constexpr std::string_view kReadmeDocument = "Docs/Readme.txt";
 inline constexpr std::string_view kHistoryDocument = "Docs/History.txt";
-inline constexpr std::string_view kSettingsFile = "Data/Settings.ini";
-inline constexpr std::string_view kGuiFile = "Data/GUI.ini";
 
 // Index 1 the launcher's home, 2 the emulator's home, 3 the preservation community.
 inline constexpr std::array<std::string_view, 3> kWebAddresses{

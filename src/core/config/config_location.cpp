@@ -1,0 +1,104 @@
+// The portable and installed locations of the configuration files.
+#include "config_location.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../paths.h"
+
+namespace kl {
+
+namespace {
+
+bool isRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string ConfigLocation::settingsPath() const { return joinAlways(folder, kSettingsName, kNativeStyle); }
+std::string ConfigLocation::guiPath() const { return joinAlways(folder, kGuiName, kNativeStyle); }
+
+bool ConfigLocation::readsLegacy() const
+{
+    return installed && !legacyFolder.empty() && !exists(settingsPath()) && !exists(guiPath());
+}
+
+std::string ConfigLocation::settingsReadPath() const
+{
+    return readsLegacy() ? joinAlways(legacyFolder, kSettingsName, kNativeStyle) : settingsPath();
+}
+
+std::string ConfigLocation::guiReadPath() const
+{
+    return readsLegacy() ? joinAlways(legacyFolder, kGuiName, kNativeStyle) : guiPath();
+}
+
+bool ConfigLocation::prepareForSave() const
+{
+    if (!installed)
+        return true;  // a portable copy's save reports a missing Data itself
+    return makeFolders(folder, 0700);
+}
+
+bool makeFolders(const std::string& path, unsigned mode)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    if (path.empty())
+        return false;
+    const std::size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash), mode))
+        return false;
+    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+        return false;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+ConfigLocation configLocation(const std::string& programFolder, const char* xdgConfigHome, const char* home)
+{
+    ConfigLocation location;
+    const std::string data = joinAlways(programFolder, "Data", kNativeStyle);
+    location.installed = isRegularFile(joinAlways(programFolder, kInstallMarker, kNativeStyle));
+    if (!location.installed) {
+        location.folder = data;
+        return location;
+    }
+    location.legacyFolder = data;
+    // The XDG rules ignore a relative value; the default then applies.
+    std::string base;
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        base = xdgConfigHome;
+    else
+        base = joinAlways(home ? home : "", ".config", kNativeStyle);
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    location.folder = joinAlways(base, kConfigFolderName, kNativeStyle);
+    return location;
+}
+
+ConfigLocation configLocation(const std::string& programFolder)
+{
+    const char* home = std::getenv("HOME");
+    std::string fromPasswd;
+    if (!home || home[0] != '/') {
+        if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+            fromPasswd = pw->pw_dir;
+        home = fromPasswd.c_str();
+    }
+    return configLocation(programFolder, std::getenv("XDG_CONFIG_HOME"), home);
+}
+
+}  // namespace kl

@@ -1,0 +1,46 @@
+// Where the two configuration files (and the games' own options) live: beside a portable
+// program, or in the user's config folder for an installed copy.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kl {
+
+// Laid beside the executable by the install; its presence makes a copy an installed one.
+inline constexpr std::string_view kInstallMarker = "installed-copy";
+inline constexpr std::string_view kConfigFolderName = "kalmora-launcher";
+inline constexpr std::string_view kSettingsName = "Settings.ini";
+inline constexpr std::string_view kGuiName = "GUI.ini";
+
+struct ConfigLocation {
+    bool installed = false;
+    // Where both files are saved: <program>/Data, or the user's kalmora-launcher folder.
+    std::string folder;
+    // An installed copy made before options moved to the user's folder kept them in
+    // <program>/Data; they are read from there while the user's folder holds neither file.
+    std::string legacyFolder;
+
+    std::string settingsPath() const;
+    std::string guiPath() const;
+    // The files start-up reads: the saved ones, or an older install's.
+    std::string settingsReadPath() const;
+    std::string guiReadPath() const;
+    // An installed copy creates its folder (mode 0700, with missing parents) before a save;
+    // a portable copy never creates Data. False when the folder is not there afterwards.
+    bool prepareForSave() const;
+
+private:
+    bool readsLegacy() const;
+};
+
+// The location for this program folder; the environment variables are passed in (null when
+// unset) so that tests need not change the process's environment.
+ConfigLocation configLocation(const std::string& programFolder, const char* xdgConfigHome, const char* home);
+// The same from the process's environment (and the password database when HOME is unset).
+ConfigLocation configLocation(const std::string& programFolder);
+
+// Creates a folder and its missing parents with the given mode; true when it is a folder afterwards.
+bool makeFolders(const std::string& path, unsigned mode);
+
+}  // namespace kl
