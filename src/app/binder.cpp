@@ -1,6 +1,8 @@
 // Reading the record from the widgets and writing it back with the reactions of a user's change.
 #include "binder.h"
 
+#include "bytes.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -75,7 +77,7 @@ kl::EmulatorSettings SettingsBinder::read() const
         if (!r)
             continue;
         switch (info.kind) {
-        case FieldKind::Text: s.setText(info.field, static_cast<QLineEdit*>(r->widget)->text().toStdString()); break;
+        case FieldKind::Text: s.setText(info.field, toBytes(static_cast<QLineEdit*>(r->widget)->text())); break;
         case FieldKind::Option: s.setOption(info.field, static_cast<QRadioButton*>(r->widget)->isChecked()); break;
         case FieldKind::Check: s.setCheck(info.field, checkValue(static_cast<QCheckBox*>(r->widget)->checkState())); break;
         case FieldKind::ListChoice: {
@@ -100,7 +102,7 @@ void SettingsBinder::write(const kl::EmulatorSettings& s) const
         switch (info.kind) {
         case FieldKind::Text: {
             auto* edit = static_cast<QLineEdit*>(r->widget);
-            const QString text = QString::fromStdString(s.text(info.field));
+            const QString text = fromBytes(s.text(info.field));
             if (edit->text() != text)
                 edit->setText(text);  // runs the change handler, as typing would
             break;

@@ -26,7 +26,9 @@
 #include "config/settings_file.h"
 #include "help/links.h"
 #include "launch/command_line.h"
+#include "launch/launch_plan.h"
 #include "launch/parameter_string.h"
+#include "bytes.h"
 #include "platform.h"
 #include "theme/theme_colors.h"
 #include "widgets.h"
@@ -177,7 +179,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, QWidget* parent)
     : QMainWindow(parent),
       m_platform(platform),
       m_programFolder(std::move(programFolder)),
-      m_config(kl::configLocation(m_programFolder.toStdString()))
+      m_config(kl::configLocation(toBytes(m_programFolder)))
 {
     setObjectName(QStringLiteral("frmKL"));
     setWindowTitle(kTitle);
@@ -656,8 +658,8 @@ void frmKL::mnuFileExit_Click()
 
 // ---- Configuration files ----
 
-QString frmKL::settingsPath() const { return QString::fromStdString(m_config.settingsPath()); }
-QString frmKL::guiPath() const { return QString::fromStdString(m_config.guiPath()); }
+QString frmKL::settingsPath() const { return fromBytes(m_config.settingsPath()); }
+QString frmKL::guiPath() const { return fromBytes(m_config.guiPath()); }
 
 void frmKL::LoadEmulatorSettings()
 {
@@ -745,59 +747,36 @@ void frmKL::mnuFileLaunch_Click()
         showError(kNoFile);
         return;
     }
-    const std::string romPath = txtRomPath->text().toStdString();
+    const std::string romPath = toBytes(txtRomPath->text());
     if (!kl::CheckFolderExists(romPath) && !preview) {
         showError(kNoFolder);
         return;
     }
-    const std::string emuPath = txtEmuPath->text().toStdString();
-    const std::string parameters = kl::BuildParameterString(m_binder.read());
     if (preview) {
-        m_platform.messageBox(this, kPreviewIntro + QStringLiteral("\r\r") + QString::fromStdString(parameters),
+        m_platform.messageBox(this, kPreviewIntro + QStringLiteral("\r\r") + qs(kl::BuildParameterString(m_binder.read())),
                               MessageStyle::Information, kPreviewTitle);
         ShowParametersOnly = 0;
         return;
     }
-    const auto request = processRequest(kl::emulatorLaunchCommand(
-        emuPath, romPath, lstFiles->fileName().toStdString(), parameters, kl::kNativeStyle));
-    if (!request)
-        return;
-    if (!m_platform.startDetached(*request)) {
-        showError(kNoEmulator);
-        return;
-    }
-    setStatus(kLaunched + QLatin1Char('"') + lstFiles->fileName() + QLatin1Char('"'));
-    if (mnuWindowMinimize->isChecked())
-        setWindowState(windowState() | Qt::WindowMinimized);
+    startEmulator(m_binder.read(), romPath, toBytes(lstFiles->fileName()));
 }
 
-std::optional<ProcessRequest> frmKL::processRequest(kl::LaunchCommand command)
+bool frmKL::startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName)
 {
-    // The start changes into the emulator's folder first, so relative paths, which the list
-    // read against the launcher's own folder, are resolved here: the emulator gets the file
-    // the list shows. Absolute paths stay exactly as composed.
-    const auto absolute = [](const std::string& path) {
-        return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
-    };
-    if (command.program.find('/') != std::string::npos)
-        command.program = absolute(command.program);
-    command.arguments[0] = absolute(command.arguments[0]);
-    command.workingDirectory = command.workingDirectory.empty() ? QDir::currentPath().toStdString()
-                                                                : absolute(command.workingDirectory);
-    if (kl::isWindowsExecutable(command.program)) {
-        const auto wine = kl::findOnPath("wine", qEnvironmentVariable("PATH").toStdString());
-        if (!wine) {
-            showError(kNoWine);
-            return std::nullopt;
-        }
-        command = kl::wineLaunchCommand(command, *wine);
+    const kl::StartPlan plan =
+        kl::planStart(kl::composeLaunch(options, romFolder, fileName), kl::currentStartEnvironment());
+    if (plan.problem == kl::StartProblem::WineNotFound) {
+        showError(kNoWine);
+        return false;
     }
-    ProcessRequest request;
-    request.program = QString::fromStdString(command.program);
-    for (const std::string& argument : command.arguments)
-        request.arguments << QString::fromStdString(argument);
-    request.workingDirectory = QString::fromStdString(command.workingDirectory);
-    return request;
+    if (!m_platform.startDetached(toRequest(plan.command))) {
+        showError(kNoEmulator);
+        return false;
+    }
+    setStatus(kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"'));
+    if (mnuWindowMinimize->isChecked())
+        setWindowState(windowState() | Qt::WindowMinimized);
+    return true;
 }
 
 void frmKL::cmdLaunch_Click() { mnuFileLaunch_Click(); }
@@ -838,7 +817,7 @@ void frmKL::optKeyLayout_Click(int index)
 void frmKL::txtRomPath_Change()
 {
     applyFileTypePattern();
-    const QString trimmed = QString::fromStdString(kl::trimLeadingBlanks(txtRomPath->text().toStdString()));
+    const QString trimmed = fromBytes(kl::trimLeadingBlanks(toBytes(txtRomPath->text())));
     if (trimmed != txtRomPath->text())
         txtRomPath->setText(trimmed);  // runs this handler once more, nested, for the trimmed text
     txtRomPath->setToolTip(txtRomPath->text());
@@ -853,9 +832,8 @@ void frmKL::txtRomPath_Change()
 void frmKL::lstFiles_Click()
 {
     const QString name = lstFiles->fileName();
-    const auto size = kl::fileSize(kl::joinAlways(lstFiles->path().toStdString(), name.toStdString(), kl::kNativeStyle));
-    const QString sizeText =
-        size ? QString::fromStdString(kl::sizeText(*size, QLocale().groupSeparator().toStdString())) : QString();
+    const auto size = kl::fileSize(kl::joinAlways(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle));
+    const QString sizeText = size ? qs(kl::sizeText(*size, QLocale().groupSeparator().toStdString())) : QString();
     setStatus(QStringLiteral("Status: File \"%1\" (%2) selected").arg(name, sizeText));
 }
 
@@ -883,7 +861,7 @@ void frmKL::popRefresh_Click() { mnuViewRefresh_Click(); }
 
 void frmKL::txtEmuPath_Change()
 {
-    const QString trimmed = QString::fromStdString(kl::trimLeadingBlanks(txtEmuPath->text().toStdString()));
+    const QString trimmed = fromBytes(kl::trimLeadingBlanks(toBytes(txtEmuPath->text())));
     if (trimmed != txtEmuPath->text())
         txtEmuPath->setText(trimmed);
     txtEmuPath->setToolTip(txtEmuPath->text());
@@ -920,7 +898,7 @@ void frmKL::lstFiles_MouseDown(Qt::MouseButton button)
 
 QString frmKL::joinedPath(const QString& name) const
 {
-    return QString::fromStdString(kl::joinPath(lstFiles->path().toStdString(), name.toStdString(), kl::kNativeStyle));
+    return fromBytes(kl::joinPath(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle));
 }
 
 void frmKL::mnuFileRename_Click()
@@ -933,7 +911,7 @@ void frmKL::mnuFileRename_Click()
     const QString answer = m_platform.inputBox(this, kRenamePrompt.arg(name), kRenameTitle);
     if (answer.isEmpty())
         return;
-    if (!kl::renameFile(joinedPath(name).toStdString(), joinedPath(answer).toStdString())) {
+    if (!kl::renameFile(toBytes(joinedPath(name)), toBytes(joinedPath(answer)))) {
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
@@ -951,7 +929,7 @@ void frmKL::mnuFileDelete_Click()
     if (m_platform.messageBox(this, kDeleteQuestion.arg(name), MessageStyle::Question, kDeleteTitle)
         == MessageAnswer::No)
         return;
-    if (!kl::deleteFile(joinedPath(name).toStdString())) {
+    if (!kl::deleteFile(toBytes(joinedPath(name)))) {
         showError(kDeleteFailed.arg(lstFiles->fileName()));
         return;
     }
@@ -966,8 +944,7 @@ void frmKL::mnuFileProperties_Click()
         showError(kNoFile);
         return;
     }
-    m_platform.showFileProperties(
-        this, QString::fromStdString(kl::joinAlways(lstFiles->path().toStdString(), name.toStdString(), kl::kNativeStyle)));
+    m_platform.showFileProperties(this, fromBytes(kl::joinAlways(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle)));
 }
 
 void frmKL::popRename_Click() { mnuFileRename_Click(); }
@@ -1043,8 +1020,7 @@ void frmKL::mnuWindowThemeDefault_Click()
 
 void frmKL::openDocument(std::string_view constant)
 {
-    const QString path = QString::fromStdString(
-        kl::joinAlways(m_programFolder.toStdString(), constant, kl::kNativeStyle));
+    const QString path = fromBytes(kl::joinAlways(toBytes(m_programFolder), constant, kl::kNativeStyle));
     if (!m_platform.openWithShell(path))
         showError(kOpenFailed.arg(path));
 }
@@ -1082,5 +1058,9 @@ bool frmKL::eventFilter(QObject* watched, QEvent* event)
 
 // ---- Helpers ----
 
-void frmKL::showError(const QString& text) { m_platform.messageBox(this, text, MessageStyle::Critical, kErrorTitle); }
-void frmKL::setStatus(const QString& text) { lblStatus->setText(text); }
+// Names may hold bytes that are not UTF-8; a person sees those as the replacement mark.
+void frmKL::showError(const QString& text)
+{
+    m_platform.messageBox(this, shown(text), MessageStyle::Critical, kErrorTitle);
+}
+void frmKL::setStatus(const QString& text) { lblStatus->setText(shown(text)); }

@@ -168,9 +168,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The start of a composed command: absolute paths, and Wine in front of a Windows
-    // emulator. Nothing, after an error box, when Wine is needed but not found.
-    std::optional<ProcessRequest> processRequest(kl::LaunchCommand command);
+    // The launch routine's start: the command for the file with these options, Wine where
+    // needed, the error boxes, the status and the minimise. True when the emulator started.
+    bool startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName);
     void buildMenus();
     void buildVideoTab(QWidget* page);
     void buildControlsTab(QWidget* page);

@@ -1,6 +1,7 @@
 // Entry point: the single-instance check, then the window from the program folder.
 #include <QApplication>
 
+#include "bytes.h"
 #include "frmkl.h"
 #include "platform.h"
 #include "single_instance.h"
@@ -14,10 +15,10 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalmora Launcher"));
-    QApplication::setDesktopFileName(QStringLiteral("kalmora-launcher"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.kalmora_launcher"));
 
     QtPlatform platform;
-    frmKL window(platform, QString::fromStdString(folder));
+    frmKL window(platform, fromBytes(folder));
     window.Form_Load();
     window.show();
     return app.exec();

@@ -9,11 +9,12 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
 
+#include "bytes.h"
+#include "launch/process.h"
 #include "properties.h"
 
 MessageAnswer QtPlatform::messageBox(QWidget* owner, const QString& message, MessageStyle style, const QString& title)
@@ -45,14 +46,28 @@ QString QtPlatform::browseForFolder(QWidget* owner, const QString& prompt)
     return QFileDialog::getExistingDirectory(owner, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly);
 }
 
-bool QtPlatform::startDetached(const ProcessRequest& request)
+ProcessRequest toRequest(const kl::LaunchCommand& command)
 {
-    QProcess process;
-    process.setProgram(request.program);
-    process.setArguments(request.arguments);
-    process.setWorkingDirectory(request.workingDirectory);
-    return process.startDetached();
+    ProcessRequest request;
+    request.program = fromBytes(command.program);
+    for (const std::string& argument : command.arguments)
+        request.arguments << fromBytes(argument);
+    request.workingDirectory = fromBytes(command.workingDirectory);
+    return request;
 }
+
+kl::LaunchCommand toCommand(const ProcessRequest& request)
+{
+    kl::LaunchCommand command;
+    command.program = toBytes(request.program);
+    for (const QString& argument : request.arguments)
+        command.arguments.push_back(toBytes(argument));
+    command.workingDirectory = toBytes(request.workingDirectory);
+    return command;
+}
+
+// QProcess would pass the names through the locale's codec, which loses bytes that are not UTF-8.
+bool QtPlatform::startDetached(const ProcessRequest& request) { return kl::startDetached(toCommand(request)); }
 
 bool QtPlatform::openWithShell(const QString& pathOrAddress)
 {

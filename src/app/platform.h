@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "launch/command_line.h"
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -17,6 +19,10 @@ struct ProcessRequest {
     QStringList arguments;
     QString workingDirectory;
 };
+
+// The same start in the core's bytes; every byte of a name survives both ways.
+ProcessRequest toRequest(const kl::LaunchCommand& command);
+kl::LaunchCommand toCommand(const ProcessRequest& request);
 
 class Platform {
 public:

@@ -10,10 +10,14 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
+#include "bytes.h"
 #include "rom/rom_header.h"
 #include "rom/zip_archive.h"
 
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,8 +81,14 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmProperties"));
-    const QFileInfo info(path);
-    setWindowTitle(QStringLiteral("Properties of \"%1\"").arg(info.fileName()));
+    // The name's bytes reach the file system unchanged; QFileInfo would pass them through a codec.
+    const std::string bytes = toBytes(path);
+    const std::size_t slash = bytes.find_last_of('/');
+    const QString fileName = shown(fromBytes(slash == std::string::npos ? bytes : bytes.substr(slash + 1)));
+    const QString folder = shown(fromBytes(slash == std::string::npos ? std::string(".")
+                                           : slash == 0                 ? std::string("/")
+                                                                        : bytes.substr(0, slash)));
+    setWindowTitle(QStringLiteral("Properties of \"%1\"").arg(fileName));
 
     auto* form = new QFormLayout;
     const AddRow addRow = [form](const char* name, const QString& label, const QString& value) {
@@ -92,21 +102,23 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         form->addRow(label, text);
     };
     const QLocale locale;
-    addRow("valName", tr("Name:"), info.fileName());
-    addRow("valFolder", tr("Folder:"), info.absolutePath());
-    if (!info.exists()) {
+    addRow("valName", tr("Name:"), fileName);
+    addRow("valFolder", tr("Folder:"), folder);
+    struct stat st {};
+    if (::stat(bytes.c_str(), &st) != 0) {
         addRow("valStatus", tr("Status:"), tr("The file no longer exists."));
     } else {
-        addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(info.size())));
-        addRow("valModified", tr("Modified:"), locale.toString(info.lastModified(), QLocale::LongFormat));
-        addRow("valWritable", tr("Writable:"), info.isWritable() ? tr("Yes") : tr("No"));
-        const QString suffix = info.suffix().toLower();
+        addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(static_cast<qlonglong>(st.st_size))));
+        const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+        addRow("valModified", tr("Modified:"), locale.toString(modified, QLocale::LongFormat));
+        addRow("valWritable", tr("Writable:"), ::access(bytes.c_str(), W_OK) == 0 ? tr("Yes") : tr("No"));
+        const QString suffix = QFileInfo(fileName).suffix().toLower();
         if (suffix == QLatin1String("vb")) {
-            const auto image = kl::readRomImage(path.toStdString());
+            const auto image = kl::readRomImage(bytes);
             addRomRows(addRow, image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt,
                        image ? kl::crc32Of(bytesOf(*image)) : 0);
         } else if (suffix == QLatin1String("zip")) {
-            addArchiveRows(addRow, kl::readArchiveFile(path.toStdString()), locale);
+            addArchiveRows(addRow, kl::readArchiveFile(bytes), locale);
         }
     }
 

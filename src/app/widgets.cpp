@@ -2,7 +2,6 @@
 #include "widgets.h"
 
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -10,6 +9,8 @@
 #include <QStylePainter>
 
 #include "browser/folder_listing.h"
+#include "bytes.h"
+#include "launch/launch_plan.h"
 
 void CheckBox::nextCheckState()
 {
@@ -160,6 +161,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
+    // The display shows bytes that are not UTF-8 as the replacement mark; the name itself is
+    // read from the list's bytes (FileListBox::fileName).
     const std::string_view name = m_names[static_cast<std::size_t>(index.row())];
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -182,13 +185,13 @@ bool FileListBox::setPath(const QString& folder)
 {
     kl::FolderListing listing;
     if (m_deferred)
-        listing.error = kl::folderError(folder.toStdString());
+        listing.error = kl::folderError(toBytes(folder));
     else
-        listing = kl::listFolder(folder.toStdString(), m_pattern.toStdString());
+        listing = kl::listFolder(toBytes(folder), toBytes(m_pattern));
     if (listing.error != kl::ListingError::None)
         return false;
     // A full path without a trailing separator, except the root itself.
-    QString full = QDir::isAbsolutePath(folder) ? folder : QDir::current().absoluteFilePath(folder);
+    QString full = fromBytes(kl::absoluteAgainst(toBytes(folder), kl::currentFolder()));
     while (full.size() > 1 && full.endsWith(QLatin1Char('/')))
         full.chop(1);
     m_path = full;
@@ -223,14 +226,16 @@ void FileListBox::reread()
         return;
     }
     // A folder that vanished since it was set shows no entries; nothing fails.
-    kl::FolderListing listing = kl::listFolder(m_path.toStdString(), m_pattern.toStdString());
+    kl::FolderListing listing = kl::listFolder(toBytes(m_path), toBytes(m_pattern));
     m_model.setNames(std::move(listing.names));
 }
 
 QString FileListBox::fileName() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? QString() : rows.first().data().toString();
+    if (rows.isEmpty())
+        return QString();
+    return fromBytes(m_model.names()[static_cast<std::size_t>(rows.first().row())]);
 }
 
 QStringList FileListBox::entries() const
@@ -238,7 +243,7 @@ QStringList FileListBox::entries() const
     QStringList out;
     out.reserve(static_cast<int>(m_model.names().size()));
     for (const std::string_view name : m_model.names())
-        out << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        out << fromBytes(name);
     return out;
 }
 

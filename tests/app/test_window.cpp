@@ -11,6 +11,12 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "bytes.h"
 #include "launch/parameter_string.h"
 #include "platform.h"
 #include "window_fixture.h"
@@ -518,6 +524,125 @@ private slots:
         // The next launch command launches, or refuses, normally.
         w.cmdLaunch_Click();
         QCOMPARE(fx.platform.boxes.last().text, kNoFile);
+    }
+
+    // Linux names are bytes: a ROM folder and files whose names are not UTF-8 are listed,
+    // launched, inspected, renamed and deleted with their exact bytes, and the folder line of
+    // Settings.ini is saved back byte for byte.
+    void namesThatAreNotUtf8KeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("Latin-1 e acute") << QByteArray("Caf\xe9 Racer.vb");
+        QTest::newRow("Shift-JIS") << QByteArray("\x83\x65\x83\x58\x83\x67 \x83\x51\x81\x5b\x83\x80.vb");
+    }
+    void namesThatAreNotUtf8KeepTheirBytes()
+    {
+        QFETCH(QByteArray, name);
+        WindowFixture fx;
+        const QByteArray romFolder = QFile::encodeName(fx.roms) + "/Sammlung \xfc";
+        QVERIFY(::mkdir(romFolder.constData(), 0755) == 0);
+        const QByteArray file = romFolder + "/" + name;
+        const auto create = [&] {
+            const int fd = ::open(file.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && ::write(fd, "12345", 5) == 5 && ::close(fd) == 0);
+        };
+        create();
+        QByteArray settings = crlf(defaultSettingsLines(fx.emu, "@"));
+        settings.replace("@", romFolder);
+        writeFile(fx.program + "/Data/Settings.ini", settings);
+        frmKL& w = fx.start();
+        QCOMPARE(w.lstFiles->entries().size(), 1);
+        w.lstFiles->setCurrentIndex(w.lstFiles->model()->index(0, 0));
+        QVERIFY(w.lblStatus->text().contains(QChar::ReplacementCharacter));
+        QVERIFY(w.lblStatus->text().endsWith("(5 Bytes) selected"));
+
+        w.mnuFileLaunch_Click();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QCOMPARE(QByteArray::fromStdString(toCommand(fx.platform.starts[0]).arguments.at(0)), file);
+        w.mnuFileProperties_Click();
+        QCOMPARE(QByteArray::fromStdString(toBytes(fx.platform.properties.value(0))), file);
+
+        fx.platform.inputAnswers << "renamed.vb";
+        w.mnuFileRename_Click();
+        QVERIFY(::access(file.constData(), F_OK) != 0);
+        QVERIFY(::access((romFolder + "/renamed.vb").constData(), F_OK) == 0);
+        create();
+        w.mnuViewRefresh_Click();
+        fx.select(fromBytes(name.toStdString()));
+        QCOMPARE(toBytes(w.lstFiles->fileName()), name.toStdString());
+        w.mnuFileDelete_Click();
+        QVERIFY(::access(file.constData(), F_OK) != 0);
+        QVERIFY(fx.platform.boxes.size() == 1 && fx.platform.boxes[0].style == MessageStyle::Question);
+
+        w.cmdExit_Click();
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini"), settings);
+        std::filesystem::remove_all(romFolder.toStdString());  // QTemporaryDir removes by text
+    }
+
+    void bytesSurviveTheTripThroughText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ASCII") << QByteArray("/roms/a b.vb");
+        QTest::newRow("UTF-8 with a pair") << QByteArray("\xc3\xbc \xf0\x9f\x8e\xae");
+        QTest::newRow("Latin-1") << QByteArray("\xe9\xff\x80");
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf");
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80");
+        QTest::newRow("cut-off sequence at the end") << QByteArray("ab\xf0\x9f\x8e");
+        QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80");
+        QTest::newRow("escape after a pair") << QByteArray("\xf0\x9f\x8e\xae\xb2");
+    }
+    void bytesSurviveTheTripThroughText()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString text = fromBytes(bytes.toStdString());
+        QCOMPARE(QByteArray::fromStdString(toBytes(text)), bytes);
+        // What a person sees is what Qt's own decoder shows: valid text unchanged.
+        const QString seen = shown(text);
+        QVERIFY(!seen.contains(QChar(0xDC80)) && !seen.contains(QChar(0xDCFF)));
+        if (QString::fromUtf8(bytes).toUtf8() == bytes)
+            QCOMPARE(text, QString::fromUtf8(bytes));
+    }
+
+    // An installed copy keeps each user's options in that user's config folder; an older
+    // install's Data is read while that folder is empty, and never written.
+    void installedCopyKeepsOptionsPerUser()
+    {
+        WindowFixture fx;
+        writeFile(fx.program + "/installed-copy", "");
+        QStringList legacy = defaultSettingsLines(fx.emu, fx.roms);
+        legacy[10] = "True";  // 3D mode Interlaced
+        legacy[9] = "False";
+        fx.settings(legacy);
+        const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+        const auto runAs = [&](const QString& configHome, bool flip) {
+            qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+            frmKL& w = fx.start();
+            QVERIFY(w.opt3DMode[3]->isChecked());
+            w.chkFlip->setChecked(flip);
+            w.cmdExit_Click();
+            fx.window.reset();
+        };
+        const QString alice = fx.root.filePath("alice/.config"), bob = fx.root.filePath("bob/.config");
+        runAs(alice, true);
+        runAs(bob, false);
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+        legacy[16] = " 1 ";
+        QCOMPARE(readFile(alice + "/kalmora-launcher/Settings.ini"), crlf(legacy));
+        legacy[16] = " 0 ";
+        QCOMPARE(readFile(bob + "/kalmora-launcher/Settings.ini"), crlf(legacy));
+        QCOMPARE(QFileInfo(bob + "/kalmora-launcher").permissions() & 0x0077, QFile::Permissions());
+        QVERIFY(QFile::exists(alice + "/kalmora-launcher/GUI.ini"));
+        QCOMPARE(QDir(fx.program + "/Data").entryList(QDir::Files), QStringList{"Settings.ini"});
+        QVERIFY(fx.platform.boxes.isEmpty());
+
+        // A config folder that cannot be made: the boxes name the real path.
+        writeFile(fx.root.filePath("plain file"), "");
+        qputenv("XDG_CONFIG_HOME", fx.root.filePath("plain file").toUtf8());
+        fx.start().cmdExit_Click();
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+        QCOMPARE(fx.platform.boxes.size(), 2);
+        QVERIFY(fx.platform.boxes[0].text.contains("\"" + fx.root.filePath("plain file/kalmora-launcher/Settings.ini")));
+        QVERIFY(fx.platform.boxes[1].text.contains("\"" + fx.root.filePath("plain file/kalmora-launcher/GUI.ini")));
     }
 
     void exitSavesSettingsThenGuiOnce()

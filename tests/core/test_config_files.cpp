@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <csignal>
 
+#include "config/config_location.h"
 #include "config/gui_settings.h"
 #include "config/settings_file.h"
 #include "config/text_file.h"
@@ -238,6 +239,54 @@ private slots:
         QVERIFY(QFileInfo(path("Settings.ini")).isDir());
         QVERIFY(!saveSettingsFile(path("NoData/Settings.ini").toStdString(), s));
         QVERIFY(!QFileInfo::exists(path("NoData")));
+    }
+
+    void whereTheFilesLive_data()
+    {
+        QTest::addColumn<bool>("marker");
+        QTest::addColumn<QString>("xdg");  // "-" unset
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("folder");  // "@" stands for the program folder
+        QTest::newRow("portable") << false << "/x/cfg" << "/home/a" << "@/Data";
+        QTest::newRow("installed, XDG_CONFIG_HOME") << true << "/x/cfg/" << "/home/a" << "/x/cfg/kalmora-launcher";
+        QTest::newRow("installed, no XDG_CONFIG_HOME") << true << "-" << "/home/a" << "/home/a/.config/kalmora-launcher";
+        QTest::newRow("installed, relative XDG_CONFIG_HOME") << true << "cfg" << "/home/a"
+                                                              << "/home/a/.config/kalmora-launcher";
+        QTest::newRow("installed, empty XDG_CONFIG_HOME") << true << "" << "/home/a" << "/home/a/.config/kalmora-launcher";
+    }
+    void whereTheFilesLive()
+    {
+        QFETCH(bool, marker);
+        QFETCH(QString, xdg);
+        QFETCH(QString, home);
+        QFETCH(QString, folder);
+        if (marker)
+            writeBytes(path("installed-copy"), "");
+        const std::string x = xdg.toStdString();
+        const ConfigLocation where = configLocation(m_dir.path().toStdString(), xdg == "-" ? nullptr : x.c_str(),
+                                                    home.toStdString().c_str());
+        QCOMPARE(where.installed, marker);
+        QCOMPARE(QString::fromStdString(where.folder), folder.replace('@', m_dir.path()));
+        QCOMPARE(QString::fromStdString(where.settingsPath()), folder + "/Settings.ini");
+        QCOMPARE(QString::fromStdString(where.guiReadPath()), folder + "/GUI.ini");
+    }
+
+    // An older install kept the options in Data beside the program: they are read until the
+    // user's folder holds a file, and the user's folder is made private at the first save.
+    void installedCopyReadsAnOlderInstallUntilItSaves()
+    {
+        writeBytes(path("installed-copy"), "");
+        QVERIFY(QDir(m_dir.path()).mkdir("Data"));
+        writeBytes(path("Data/Settings.ini"), "");
+        const ConfigLocation where =
+            configLocation(m_dir.path().toStdString(), path("home/.config").toStdString().c_str(), "/nowhere");
+        QCOMPARE(QString::fromStdString(where.settingsReadPath()), path("Data/Settings.ini"));
+        QCOMPARE(QString::fromStdString(where.guiReadPath()), path("Data/GUI.ini"));
+        QVERIFY(where.prepareForSave());
+        QCOMPARE(QFileInfo(path("home/.config/kalmora-launcher")).permissions() & 0x0077, QFile::Permissions());
+        writeBytes(path("home/.config/kalmora-launcher/GUI.ini"), "");
+        QCOMPARE(QString::fromStdString(where.settingsReadPath()), path("home/.config/kalmora-launcher/Settings.ini"));
+        QCOMPARE(QString::fromStdString(where.guiReadPath()), path("home/.config/kalmora-launcher/GUI.ini"));
     }
 
     void failedSaveLeavesTheOldFileWhole()

@@ -32,7 +32,9 @@ std::string ConfigLocation::guiPath() const { return joinAlways(folder, kGuiName
 
 bool ConfigLocation::readsLegacy() const
 {
-    return installed && !legacyFolder.empty() && !exists(settingsPath()) && !exists(guiPath());
+    return installed && !legacyFolder.empty() && !exists(settingsPath()) && !exists(guiPath())
+           && (exists(joinAlways(legacyFolder, kSettingsName, kNativeStyle))
+               || exists(joinAlways(legacyFolder, kGuiName, kNativeStyle)));
 }
 
 std::string ConfigLocation::settingsReadPath() const

@@ -1,0 +1,16 @@
+// The one crossing between the core's byte strings and Qt's text. Linux names are bytes and
+// need not be UTF-8; a name must come back from the window exactly as the folder gave it.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// UTF-8 decoded; every byte that is not part of valid UTF-8 becomes the lone surrogate
+// U+DC80 to U+DCFF (as Python's "surrogateescape" does), so toBytes gives it back unchanged.
+QString fromBytes(std::string_view bytes);
+// The inverse of fromBytes: text as UTF-8, each escaped byte as itself.
+std::string toBytes(const QString& text);
+// The text as a person should see it: each escaped byte shown as the replacement mark.
+QString shown(QString text);

@@ -1,0 +1,95 @@
+// Composing and planning the start of the emulator, shared by the window and the command line.
+#include "launch_plan.h"
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "parameter_string.h"
+
+namespace kl {
+
+std::string currentFolder()
+{
+    std::string folder;
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+        folder = cwd;
+        std::free(cwd);
+    }
+    return folder;
+}
+
+StartEnvironment currentStartEnvironment()
+{
+    StartEnvironment environment;
+    environment.currentFolder = currentFolder();
+    if (const char* path = std::getenv("PATH"))
+        environment.path = path;
+    if (const char* wine = std::getenv("WINE"); wine && *wine)
+        environment.wine = wine;
+    return environment;
+}
+
+LaunchCommand composeLaunch(const EmulatorSettings& settings, std::string_view romFolder, std::string_view fileName)
+{
+    return emulatorLaunchCommand(settings.text(Field::txtEmuPath), romFolder, fileName,
+                                 BuildParameterString(settings), kNativeStyle);
+}
+
+std::string absoluteAgainst(std::string_view path, std::string_view folder)
+{
+    if (!path.empty() && path.front() == '/')
+        return std::string(path);
+    std::string result(folder);
+    if (result.empty() || result.back() != '/')
+        result += '/';
+    result += path;
+    return result;
+}
+
+namespace {
+
+bool isExecutableFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<std::string> findWine(const StartEnvironment& environment)
+{
+    if (!environment.wine)
+        return findOnPath("wine", environment.path);
+    const std::string& wine = *environment.wine;
+    if (wine.find('/') == std::string::npos)
+        return findOnPath(wine, environment.path);
+    const std::string absolute = absoluteAgainst(wine, environment.currentFolder);
+    if (isExecutableFile(absolute))
+        return absolute;
+    return std::nullopt;
+}
+
+}  // namespace
+
+StartPlan planStart(LaunchCommand command, const StartEnvironment& environment)
+{
+    const std::string& here = environment.currentFolder;
+    if (command.program.find('/') != std::string::npos)
+        command.program = absoluteAgainst(command.program, here);
+    if (!command.arguments.empty())
+        command.arguments[0] = absoluteAgainst(command.arguments[0], here);
+    command.workingDirectory =
+        command.workingDirectory.empty() ? here : absoluteAgainst(command.workingDirectory, here);
+    StartPlan plan;
+    if (isWindowsExecutable(command.program)) {
+        const auto wine = findWine(environment);
+        if (!wine) {
+            plan.problem = StartProblem::WineNotFound;
+            return plan;
+        }
+        command = wineLaunchCommand(command, *wine);
+    }
+    plan.command = std::move(command);
+    return plan;
+}
+
+}  // namespace kl
