@@ -26,6 +26,7 @@
 #include "config/settings_file.h"
 #include "help/links.h"
 #include "launch/command_line.h"
+#include "launch/file_launch.h"
 #include "launch/launch_plan.h"
 #include "launch/parameter_string.h"
 #include "bytes.h"
@@ -43,10 +44,8 @@ const QString kErrorTitle = QStringLiteral("Error");
 const QString kNoFile = QStringLiteral("No file has been selected.");
 const QString kNoFolder =
     QStringLiteral("Folder does not exist. Please set a path to your ROM images on the \"Paths\" register.");
-const QString kNoEmulator = QStringLiteral(
-    "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" register.");
-const QString kNoWine = QStringLiteral(
-    "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to run it.");
+const QString kNoEmulator = QString::fromUtf8(kl::kEmulatorNotFoundMessage);
+const QString kNoWine = QString::fromUtf8(kl::kWineNotFoundMessage);
 const QString kPreviewIntro =
     QStringLiteral("The following parameter are currently chosen and will be passed on to Kalmora Boy: ");
 const QString kPreviewTitle = QStringLiteral("Parameter");
@@ -759,6 +758,16 @@ void frmKL::mnuFileLaunch_Click()
         return;
     }
     startEmulator(m_binder.read(), romPath, toBytes(lstFiles->fileName()));
+}
+
+void frmKL::launchHandedFile(const std::string& absolutePath)
+{
+    if (!kl::isExistingFile(absolutePath)) {
+        showError(fromBytes(kl::fileNotFoundMessage(absolutePath)));
+        return;
+    }
+    const kl::RomPath rom = kl::splitRomPath(absolutePath);
+    startEmulator(m_binder.read(), rom.folder, rom.name);
 }
 
 bool frmKL::startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName)

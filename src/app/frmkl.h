@@ -52,6 +52,9 @@ public:
     kl::EmulatorSettings emulatorSettings() const { return m_binder.read(); }
 
     // Launch and preview.
+    // A ROM file handed over by a second start: launched as the launch routine launches,
+    // with the file's own folder; the list, its folder and its selection stay as they are.
+    void launchHandedFile(const std::string& absolutePath);
     void mnuFileLaunch_Click();
     void cmdLaunch_Click();
     void cmdHelp_Click();

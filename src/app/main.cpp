@@ -1,14 +1,25 @@
-// Entry point: the single-instance check, then the window from the program folder.
+// Entry point: the window (one per user and program folder), or a ROM file from outside.
 #include <QApplication>
 
+#include "arguments.h"
 #include "bytes.h"
+#include "cli.h"
 #include "frmkl.h"
+#include "handover.h"
 #include "platform.h"
 #include "single_instance.h"
 
 int main(int argc, char** argv)
 {
     const std::string folder = runningProgramFolder();
+    const Invocation call = parseArguments(argc, argv);
+    switch (call.mode) {
+    case Invocation::Mode::Finished: return call.status;
+    case Invocation::Mode::Run: return runFile(folder, call.file);
+    case Invocation::Mode::PrintCommand: return printCommand(folder, call.file);
+    case Invocation::Mode::Open: return openFile(argc, argv, folder, call.file);
+    case Invocation::Mode::Window: break;
+    }
     // A second instance ends here: no window, no file read or written.
     if (!acquireSingleInstanceLock(folder))
         return 0;
@@ -21,5 +32,9 @@ int main(int argc, char** argv)
     frmKL window(platform, fromBytes(folder));
     window.Form_Load();
     window.show();
+    HandoverServer handover;
+    QObject::connect(&handover, &HandoverServer::fileHanded, &window, &frmKL::launchHandedFile);
+    if (const auto socket = handoverSocketPath(folder))
+        handover.listen(*socket);
     return app.exec();
 }

@@ -1,28 +1,44 @@
-// The single-instance lock (flock on a per-user file) and the program folder.
+// The single-instance lock (flock on a per-user file), the hand-over socket's place and the
+// program folder.
 #include "single_instance.h"
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string lockPath(const std::string& programFolder)
+// The lock's name: the user and a short, stable hash of the program folder, so two copies
+// of the program in different folders run side by side.
+std::string instanceName(const std::string& programFolder, const char* suffix)
 {
-    // FNV-1a keeps the name short and stable for any folder.
-    std::uint64_t hash = 1469598103934665603ull;
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
     for (unsigned char c : programFolder) {
         hash ^= c;
         hash *= 1099511628211ull;
     }
+    char name[96];
+    std::snprintf(name, sizeof name, "/kalmora-launcher-%u-%016llx.%s", static_cast<unsigned>(::getuid()),
+                  static_cast<unsigned long long>(hash), suffix);
+    return name;
+}
+
+std::string lockPath(const std::string& programFolder)
+{
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string dir = runtime && *runtime ? runtime : "/tmp";
-    char name[96];
-    std::snprintf(name, sizeof name, "/kalmora-launcher-%u-%016llx.lock", static_cast<unsigned>(::getuid()),
-                  static_cast<unsigned long long>(hash));
-    return dir + name;
+    return dir + instanceName(programFolder, "lock");
+}
+
+// A folder only this user can enter: ours, not a link, no rights for group or others.
+bool isPrivateFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid()
+           && (st.st_mode & 077) == 0;
 }
 
 }  // namespace
@@ -38,6 +54,35 @@ bool acquireSingleInstanceLock(const std::string& programFolder)
         return false;
     }
     return true;  // the descriptor stays open, and the lock held, until the process ends
+}
+
+bool instanceRunning(const std::string& programFolder)
+{
+    const int fd = ::open(lockPath(programFolder).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    // A shared lock is refused only while the window holds its exclusive one; it is dropped
+    // at once, so it never keeps a window from starting for longer than this call.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+std::optional<std::string> handoverSocketPath(const std::string& programFolder)
+{
+    std::string dir;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && isPrivateFolder(runtime)) {
+        dir = runtime;
+    } else {
+        // Without a runtime folder: a folder of our own in /tmp. One that exists must be ours
+        // and private already; another user may have made it to catch our messages.
+        dir = "/tmp/kalmora-launcher-" + std::to_string(::getuid());
+        ::mkdir(dir.c_str(), 0700);
+        if (!isPrivateFolder(dir))
+            return std::nullopt;
+    }
+    return dir + instanceName(programFolder, "sock");
 }
 
 std::string runningProgramFolder()

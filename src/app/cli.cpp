@@ -1,0 +1,104 @@
+// The ways to launch a file without the window: waited for, printed, or opened.
+#include "cli.h"
+
+#include <QApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "bytes.h"
+#include "config/config_location.h"
+#include "handover.h"
+#include "launch/file_launch.h"
+#include "launch/process.h"
+#include "platform.h"
+#include "single_instance.h"
+
+namespace {
+
+// Exit statuses of the launcher itself; a started emulator's own status passes through.
+constexpr int kFailed = 1;
+constexpr int kNotStarted = 127;  // what shells answer for a command they cannot run
+
+// One line on standard error; control characters in a name would break the line.
+int fail(std::string message, int status)
+{
+    for (char& c : message)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    std::fprintf(stderr, "kalmora-launcher: %s\n", message.c_str());
+    return status;
+}
+
+kl::FileLaunchPlan plan(const std::string& programFolder, const std::string& file)
+{
+    return kl::planFileLaunch(kl::savedOptions(kl::configLocation(programFolder)), file,
+                              kl::currentStartEnvironment());
+}
+
+// A window that is starting holds its lock before it listens; it is given a few seconds.
+bool handOverToRunningWindow(const std::string& programFolder, const std::string& file)
+{
+    const auto socket = handoverSocketPath(programFolder);
+    if (!socket)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (true) {
+        if (handOver(*socket, file))
+            return true;
+        if (!instanceRunning(programFolder) || std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+}  // namespace
+
+int runFile(const std::string& programFolder, const std::string& file)
+{
+    const kl::FileLaunchPlan start = plan(programFolder, file);
+    switch (start.problem) {
+    case kl::FileLaunchProblem::FileMissing: return fail(kl::fileNotFoundMessage(file), kFailed);
+    case kl::FileLaunchProblem::WineNotFound: return fail(std::string(kl::kWineNotFoundMessage), kNotStarted);
+    case kl::FileLaunchProblem::None: break;
+    }
+    std::string error;
+    const auto status = kl::runAndWait(start.command, error);
+    if (!status)
+        return fail(std::string(kl::kEmulatorNotFoundMessage) + " (" + error + ")", kNotStarted);
+    return *status;
+}
+
+int printCommand(const std::string& programFolder, const std::string& file)
+{
+    const kl::FileLaunchPlan start = plan(programFolder, file);
+    switch (start.problem) {
+    case kl::FileLaunchProblem::FileMissing: return fail(kl::fileNotFoundMessage(file), kFailed);
+    case kl::FileLaunchProblem::WineNotFound: return fail(std::string(kl::kWineNotFoundMessage), kNotStarted);
+    case kl::FileLaunchProblem::None: break;
+    }
+    const std::string text = kl::shellCommand(start.command);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int openFile(int argc, char** argv, const std::string& programFolder, const std::string& file)
+{
+    if (handOverToRunningWindow(programFolder, file))
+        return 0;
+    const kl::FileLaunchPlan start = plan(programFolder, file);
+    std::string message;
+    if (start.problem == kl::FileLaunchProblem::FileMissing)
+        message = kl::fileNotFoundMessage(file);
+    else if (start.problem == kl::FileLaunchProblem::WineNotFound)
+        message = kl::kWineNotFoundMessage;
+    else if (!kl::startDetached(start.command))
+        message = kl::kEmulatorNotFoundMessage;
+    if (message.empty())
+        return 0;
+    // Only a failure needs the display.
+    QApplication app(argc, argv);
+    QtPlatform().messageBox(nullptr, shown(fromBytes(message)), MessageStyle::Critical, QStringLiteral("Error"));
+    return kFailed;
+}

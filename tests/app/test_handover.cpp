@@ -1,0 +1,167 @@
+// The hand-over socket with a real window behind it: a ROM file handed over launches with
+// what the window shows and changes nothing else; anything else sent is ignored.
+#include <QtTest>
+
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "bytes.h"
+#include "handover.h"
+#include "window_fixture.h"
+
+namespace {
+
+// Sends raw bytes the way a hostile or broken client would, then closes. The window runs in
+// this thread, so the socket must not block while the window has not read yet.
+void sendRaw(const QString& socketPath, const QByteArray& bytes)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socketPath);
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    QVERIFY(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, static_cast<std::size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EAGAIN) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            continue;
+        }
+        if (n <= 0)
+            break;  // the window hung up on an oversized message
+        sent += n;
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+class TestHandover : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void handedFileLaunchesWithTheWindowsOptions()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        HandoverServer server;
+        const QString socket = fx.root.filePath("handover.sock");
+        QVERIFY(server.listen(socket.toStdString()));
+        connect(&server, &HandoverServer::fileHanded, &w, &frmKL::launchHandedFile);
+        QSignalSpy handed(&server, &HandoverServer::fileHanded);
+
+        fx.select("b game.vb");
+        w.chkFlip->setChecked(true);  // shown, not saved
+        const QString status = w.lblStatus->text();
+        const QStringList entries = w.lstFiles->entries();
+
+        const QString elsewhere = fx.root.filePath("other $(x) 'q'\nline");
+        QDir().mkpath(elsewhere);
+        const QByteArray file = QFile::encodeName(elsewhere) + "/Wario \xe9.vb";
+        const int fd = ::open(file.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0 && ::close(fd) == 0);
+        QVERIFY(handOver(socket.toStdString(), file.toStdString()));
+        QTRY_COMPARE(handed.size(), 1);
+
+        QCOMPARE(fx.platform.boxes.size(), 0);
+        QCOMPARE(fx.platform.starts.size(), 1);
+        const kl::LaunchCommand started = toCommand(fx.platform.starts[0]);
+        QCOMPARE(QByteArray::fromStdString(started.arguments.at(0)), file);
+        QCOMPARE(QString::fromStdString(started.program), fx.emu + "/kalmora_boy.exe");
+        QCOMPARE(fx.platform.starts[0].arguments.mid(1).join(' '),
+                 QString("-display frame -dspmode normal -pallet normal -brite 1.0 -flip -sclscr 1 -frmskp 0"));
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"Wario \uFFFD.vb\""));
+        QCOMPARE(w.lstFiles->entries(), entries);
+        QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        QCOMPARE(w.txtRomPath->text(), fx.roms);
+        QVERIFY(status != w.lblStatus->text());
+
+        // A file that is gone by the time it arrives is named in an error box.
+        QVERIFY(handOver(socket.toStdString(), (fx.root.filePath("gone.vb")).toStdString()));
+        QTRY_COMPARE(fx.platform.boxes.size(), 1);
+        QCOMPARE(fx.platform.boxes[0].text, "File \"" + fx.root.filePath("gone.vb") + "\" was not found.");
+        QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QVERIFY(::unlink(file.constData()) == 0);  // QTemporaryDir removes by text
+    }
+
+    void anythingButOneAbsolutePathIsIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("nothing") << QByteArray();
+        QTest::newRow("a lone NUL") << QByteArray(1, '\0');
+        QTest::newRow("garbage") << QByteArray("\xff\xfe GET / HTTP/1.0\r\n\r\n");
+        QTest::newRow("a path without its NUL") << QByteArray("@/b game.vb");
+        QTest::newRow("a relative path") << QByteArray("roms/b game.vb") + '\0';
+        QTest::newRow("two paths") << QByteArray("@/b game.vb") + '\0' + QByteArray("@/c.zip") + '\0';
+        QTest::newRow("a path with more after it") << QByteArray("@/b game.vb") + '\0' + "x";
+        QTest::newRow("oversized") << QByteArray("@/") + QByteArray(1 << 20, 'a') + '\0';
+        QTest::newRow("just too long") << QByteArray("/") + QByteArray(4096, 'a') + '\0';
+    }
+    void anythingButOneAbsolutePathIsIgnored()
+    {
+        QFETCH(QByteArray, message);
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        HandoverServer server;
+        const QString socket = fx.root.filePath("handover.sock");
+        QVERIFY(server.listen(socket.toStdString()));
+        connect(&server, &HandoverServer::fileHanded, &w, &frmKL::launchHandedFile);
+        QSignalSpy handed(&server, &HandoverServer::fileHanded);
+        fx.select("A Game.VB");
+        const QString status = w.lblStatus->text();
+
+        message.replace("@", QFile::encodeName(fx.roms));
+        sendRaw(socket, message);
+        // A good message after the bad one is taken: the window still listens, and the bad
+        // one was dropped, not delivered late.
+        QVERIFY(handOver(socket.toStdString(), (fx.roms + "/b game.vb").toStdString()));
+        QTRY_COMPARE(handed.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 1);
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QCOMPARE(fx.platform.starts[0].arguments.value(0), fx.roms + "/b game.vb");
+        QVERIFY(fx.platform.boxes.isEmpty());
+        QCOMPARE(w.lstFiles->fileName(), QString("A Game.VB"));
+        QVERIFY(status != w.lblStatus->text());
+    }
+
+    // A window that was killed leaves its socket file: nobody answers there, so a hand-over
+    // fails at once (the file is launched without a window) and the next window takes the place.
+    void aDeadWindowsSocketBlocksNothing()
+    {
+        QTemporaryDir dir;
+        const QString socket = dir.filePath("handover.sock");
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, QFile::encodeName(socket).constData(), static_cast<std::size_t>(socket.size()) + 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(::listen(fd, 1) == 0);
+        ::close(fd);  // as a SIGKILL would: the file stays, nobody listens
+        QVERIFY(QFileInfo::exists(socket));
+        QVERIFY(!handOver(socket.toStdString(), "/roms/a.vb"));
+
+        HandoverServer first;
+        QVERIFY(first.listen(socket.toStdString()));
+        QSignalSpy handed(&first, &HandoverServer::fileHanded);
+        // A live window's socket is not taken over.
+        HandoverServer second;
+        QVERIFY(!second.listen(socket.toStdString()));
+        QVERIFY(handOver(socket.toStdString(), "/roms/a.vb"));
+        QTRY_COMPARE(handed.size(), 1);
+        QCOMPARE(handed[0][0].value<std::string>(), std::string("/roms/a.vb"));
+    }
+};
+
+QTEST_MAIN(TestHandover)
+#include "test_handover.moc"
