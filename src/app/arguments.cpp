@@ -29,8 +29,10 @@ Invocation parseArguments(int argc, char** argv)
         arguments << fromBytes(argv[i]);
 
     // The parser's help text names the program through the application object.
+    char name[] = "kalmora-launcher";
+    char* appArgv[] = {name, nullptr};
     int appArgc = 1;
-    QCoreApplication app(appArgc, argv);
+    QCoreApplication app(appArgc, appArgv);
     QCoreApplication::setApplicationName(QStringLiteral("kalmora-launcher"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KL_VERSION));
 
@@ -39,7 +41,10 @@ Invocation parseArguments(int argc, char** argv)
         "Kalmora Launcher - GUI for Kalmora Boy.\n"
         "Without arguments the window opens. With FILE, the ROM image is launched with the options of the\n"
         "running window, or with the saved options when no window is running."));
-    const QCommandLineOption help = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all lists Qt's own options, which this program does not take.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on command-line options."));
+    parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption run(QStringLiteral("run"),
                                  QStringLiteral("Launch FILE with the saved options, wait for the emulator and exit "

@@ -1,0 +1,216 @@
+// The command line as scripts and game front-ends use it: the real program in a process of
+// its own, without a window.
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "window_fixture.h"
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// A program folder holding a copy of the launcher, its settings naming a stand-in emulator
+// that records its arguments (NUL-separated, so a newline in one shows) and its folder.
+struct CliFixture {
+    QTemporaryDir root;
+    QString program = root.filePath("prog");
+    QString emu = root.filePath("emu 'x' $y");
+    QString roms = root.filePath("roms");
+
+    CliFixture()
+    {
+        QDir().mkpath(program + "/Data");
+        QDir().mkpath(emu);
+        QDir().mkpath(roms);
+        QFile::copy(QStringLiteral(KL_LAUNCHER), program + "/kalmora-launcher");
+        emulator("pwd > \"$0.cwd\"\nprintf '%s\\0' \"$@\" > \"$0.args\"\n");
+        QStringList lines = defaultSettingsLines(emu, roms);
+        lines[16] = " 1 ";  // flip
+        writeFile(program + "/Data/Settings.ini", crlf(lines));
+    }
+    void emulator(const QByteArray& body)
+    {
+        writeFile(emu + "/kalmora_boy.exe", "#!/bin/sh\n" + body);
+        QFile::setPermissions(emu + "/kalmora_boy.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QByteArray recorded(const char* what) const { return readFile(emu + "/kalmora_boy.exe." + what); }
+
+    // The arguments reach the program as these exact bytes: QProcess would encode them as
+    // UTF-8, so a script spells each byte out for printf.
+    Result run(const QList<QByteArray>& arguments, const std::function<void(QProcess&)>& whileRunning = {})
+    {
+        QByteArray script = "set --\n";
+        for (const QByteArray& argument : arguments) {
+            QByteArray octal;
+            for (const char c : argument)
+                octal += "\\0" + QByteArray::number(static_cast<unsigned char>(c), 8);
+            script += "a=$(printf '%b.' '" + octal + "'); set -- \"$@\" \"${a%.}\"\n";
+        }
+        script += "exec \"$LAUNCHER\" \"$@\"\n";
+        writeFile(root.filePath("start.sh"), script);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");  // none of these may need a display
+        env.insert("XDG_RUNTIME_DIR", root.path());
+        env.insert("LAUNCHER", program + "/kalmora-launcher");
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(roms);
+        p.start("sh", {root.filePath("start.sh")});
+        p.waitForStarted();
+        if (whileRunning)
+            whileRunning(p);
+        p.waitForFinished(30000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+};
+
+// A file of these exact bytes in the folder; QFile would re-encode a name that is not UTF-8.
+void createRaw(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0 && ::close(fd) == 0);
+}
+
+const char kSwitchBytes[] = "-display\0frame\0-dspmode\0normal\0-pallet\0normal\0-brite\0001.0\0-flip\0-sclscr\0"
+                           "1\0-frmskp\0000\0";
+const QByteArray kSwitches(kSwitchBytes, sizeof kSwitchBytes - 1);
+
+}  // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void runPassesOnTheEmulatorsStatus_data()
+    {
+        QTest::addColumn<QByteArray>("emulator");
+        QTest::addColumn<int>("status");
+        QTest::newRow("ends well") << QByteArray("printf '%s\\0' \"$@\" > \"$0.args\"\n") << 0;
+        QTest::newRow("exit 7") << QByteArray("printf '%s\\0' \"$@\" > \"$0.args\"\nexit 7\n") << 7;
+        QTest::newRow("terminated") << QByteArray("printf '%s\\0' \"$@\" > \"$0.args\"\necho $$ > \"$0.pid\"\n"
+                                                  "exec sleep 30\n")
+                                    << 128 + SIGTERM;
+    }
+    void runPassesOnTheEmulatorsStatus()
+    {
+        QFETCH(QByteArray, emulator);
+        QFETCH(int, status);
+        CliFixture fx;
+        fx.emulator(emulator);
+        writeFile(fx.roms + "/Game.vb", "x");
+        const Result r = fx.run({"--run", "Game.vb"}, [&](QProcess&) {
+            // The emulator is ended from outside, as a front-end or the user would.
+            if (status == 128 + SIGTERM) {
+                QTRY_VERIFY_WITH_TIMEOUT(!fx.recorded("pid").startsWith("<missing>"), 10000);
+                ::kill(fx.recorded("pid").trimmed().toInt(), SIGTERM);
+            }
+        });
+        QCOMPARE(r.status, status);
+        QCOMPARE(fx.recorded("args"), (fx.roms + "/Game.vb").toUtf8() + '\0' + kSwitches);
+        QCOMPARE(r.err, QByteArray());
+    }
+
+    void failuresOfTheLauncherAreOneLine_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("no emulator") << QList<QByteArray>{"--run", "Game.vb"} << QByteArray("Emulator \"kalmora_boy.exe\" was not found.");
+        QTest::newRow("no such file") << QList<QByteArray>{"--run", "Nothing.vb"} << QByteArray("File \"@/Nothing.vb\" was not found.");
+        QTest::newRow("print, no such file") << QList<QByteArray>{"--print-command", "Nothing.vb"}
+                                             << QByteArray("File \"@/Nothing.vb\" was not found.");
+    }
+    void failuresOfTheLauncherAreOneLine()
+    {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(QByteArray, message);
+        CliFixture fx;
+        QFile::remove(fx.emu + "/kalmora_boy.exe");
+        writeFile(fx.roms + "/Game.vb", "x");
+        const Result r = fx.run(arguments);
+        QVERIFY(r.status != 0);
+        QVERIFY2(r.err.startsWith("kalmora-launcher: " + message.replace("@", fx.roms.toUtf8())), r.err.constData());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(r.err.endsWith('\n'));
+    }
+
+    // Each printed word, run through sh after the printed cd, gives the exact argument vector
+    // and folder, whatever the name holds.
+    void printedCommandRunsTheSameStart_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("blanks") << QByteArray("Mario  Clash .vb");
+        QTest::newRow("quotes") << QByteArray("It's \"Red\" Alarm.vb");
+        QTest::newRow("command substitution") << QByteArray("$(touch PWNED) `id`.vb");
+        QTest::newRow("separators") << QByteArray("a;b|c&d>e<f.vb");
+        QTest::newRow("newline") << QByteArray("Two\nLines.vb");
+        QTest::newRow("backslashes and a star") << QByteArray("back\\slash *.vb");
+        QTest::newRow("not UTF-8") << QByteArray("Caf\xe9 \x83\x65\x83\x58.vb");
+        QTest::newRow("leading dash") << QByteArray("-display.vb");
+    }
+    void printedCommandRunsTheSameStart()
+    {
+        QFETCH(QByteArray, name);
+        CliFixture fx;
+        const QByteArray file = QFile::encodeName(fx.roms) + "/" + name;
+        createRaw(file);
+        const Result r = fx.run({"--print-command", "--", name});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QByteArray());
+        const qsizetype cd = r.out.lastIndexOf("\ncd ");
+        QVERIFY(cd > 0 && r.out.endsWith('\n'));
+        // The script goes to sh on its standard input, so its bytes arrive undecoded.
+        QProcess raw;
+        raw.setWorkingDirectory(fx.root.path());
+        raw.start("sh", {});
+        QVERIFY(raw.waitForStarted());
+        raw.write(r.out.mid(cd + 1) + r.out.left(cd) + "\n");
+        raw.closeWriteChannel();
+        QVERIFY(raw.waitForFinished());
+        QCOMPARE(raw.exitCode(), 0);
+        QCOMPARE(fx.recorded("args"), file + '\0' + kSwitches);
+        QCOMPARE(fx.recorded("cwd"), QFile::encodeName(fx.emu) + "\n");
+        QVERIFY(!QFile::exists(fx.root.filePath("PWNED")) && !QFile::exists(fx.emu + "/PWNED"));
+        QVERIFY(::unlink(file.constData()) == 0);
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");  // what standard output begins with
+        QTest::addColumn<QByteArray>("err");  // what standard error holds somewhere
+        QTest::newRow("help") << QList<QByteArray>{"--help"} << 0 << QByteArray("Usage: ") << QByteArray();
+        QTest::newRow("version") << QList<QByteArray>{"--version"} << 0 << QByteArray("kalmora-launcher 1.3\n") << QByteArray();
+        QTest::newRow("unknown option") << QList<QByteArray>{"--fast", "a.vb"} << 2 << QByteArray() << QByteArray("Usage: ");
+        QTest::newRow("run without FILE") << QList<QByteArray>{"--run"} << 2 << QByteArray() << QByteArray("FILE is missing");
+        QTest::newRow("two files") << QList<QByteArray>{"a.vb", "b.vb"} << 2 << QByteArray() << QByteArray("Usage: ");
+        QTest::newRow("run and print") << QList<QByteArray>{"--run", "--print-command", "a.vb"} << 2 << QByteArray()
+                                       << QByteArray("Usage: ");
+    }
+    void usage()
+    {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        CliFixture fx;
+        const Result r = fx.run(arguments);
+        QCOMPARE(r.status, status);
+        QVERIFY2(r.out.startsWith(out), r.out.constData());
+        QVERIFY2(r.err.contains(err), r.err.constData());
+        if (arguments[0] == "--help")
+            QVERIFY(r.out.contains("--run") && r.out.contains("--print-command"));
+        QVERIFY(!QFile::exists(fx.emu + "/kalmora_boy.exe.args"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# A ROM file opened from outside, as a file manager does: with the window running it is
+# handed over and launched with the options the window shows (changed by keyboard, not
+# saved); after the window was killed, the next file starts with the saved options and no
+# window; the next plain start opens the window again.
+set -euo pipefail
+launcher="$1"
+. "$(dirname "$0")/lib.sh"
+
+prog="$work/prog"; emu="$work/emu dir"; roms="$work/roms"; other="$work/other \$(id) 'q'"
+mkdir -p "$prog/Data" "$emu" "$roms" "$other"
+cp "$launcher" "$prog/kalmora-launcher"
+: > "$roms/Alpha.vb"
+: > "$other/Wario Land.vb"
+cat > "$emu/kalmora_boy.exe" <<'SCRIPT'
+#!/bin/sh
+here="$(dirname "$0")"
+printf '%s\n' "$@" > "$here/args.tmp"
+mv "$here/args.tmp" "$here/args.txt"
+SCRIPT
+chmod +x "$emu/kalmora_boy.exe"
+settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
+cp "$prog/Data/Settings.ini" "$work/settings.saved"
+switches=(-display frame -dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0)
+
+expect_args() {
+  wait_for 10 test -f "$emu/args.txt" || fail "the emulator was not started ($1)"
+  [ "$(cat "$emu/args.txt")" = "$(printf '%s\n' "${@:2}")" ] || { cat "$emu/args.txt" >&2; fail "wrong arguments ($1)"; }
+  rm "$emu/args.txt"
+}
+
+start_xvfb
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window"
+refocus
+
+# Down selects Alpha.vb; Tab goes to the display mode "Window", Right moves it to "320x200".
+keys Down Tab Right
+( cd "$other" && timeout 10 "$prog/kalmora-launcher" "Wario Land.vb" ) >"$work/second.log" 2>&1 \
+  || fail "the hand-over did not end at once with status 0"
+expect_args "handed over" "$other/Wario Land.vb" -display 320 "${switches[@]:2}"
+[ "$(xdotool search --name '^Kalmora Launcher - GUI for Kalmora Boy$' | wc -l)" -eq 1 ] || fail "a second window"
+kill -0 "$app_pid" || fail "the window ended"
+
+# The list, its folder and its selection are as they were: Alt+L launches Alpha.vb.
+refocus
+keys alt+l
+expect_args "launch from the list" "$roms/Alpha.vb" -display 320 "${switches[@]:2}"
+
+# The window dies without saving; its socket and lock stay behind.
+kill -KILL "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
+timeout 10 "$prog/kalmora-launcher" "$other/Wario Land.vb" >"$work/third.log" 2>&1 || fail "the start without a window failed"
+expect_args "without a window" "$other/Wario Land.vb" "${switches[@]}"
+sleep 0.5
+[ -z "$(xdotool search --name '^Kalmora Launcher - GUI for Kalmora Boy$' 2>/dev/null)" ] || fail "a window opened"
+cmp -s "$prog/Data/Settings.ini" "$work/settings.saved" || fail "Settings.ini changed"
+
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "the next plain start opened no window"
+refocus
+exit_launcher
+echo "handover: 1 passed, 0 failed"
