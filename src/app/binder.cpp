@@ -93,6 +93,24 @@ kl::EmulatorSettings SettingsBinder::read() const
     return s;
 }
 
+void SettingsBinder::watchOptions(QObject* context, const std::function<void()>& changed) const
+{
+    for (const Row& r : m_rows) {
+        switch (kl::fieldInfo(r.field).kind) {
+        case FieldKind::Text: break;
+        case FieldKind::Option:
+            QObject::connect(static_cast<QRadioButton*>(r.widget), &QRadioButton::toggled, context, changed);
+            break;
+        case FieldKind::Check:
+            QObject::connect(static_cast<QCheckBox*>(r.widget), &QCheckBox::stateChanged, context, changed);
+            break;
+        case FieldKind::ListChoice:
+            QObject::connect(static_cast<QComboBox*>(r.widget), &QComboBox::currentIndexChanged, context, changed);
+            break;
+        }
+    }
+}
+
 void SettingsBinder::write(const kl::EmulatorSettings& s) const
 {
     for (const kl::FieldInfo& info : kl::fieldTable()) {

@@ -32,6 +32,10 @@ public:
     // a selected 3D mode or key layout runs its click handler, nothing else reacts.
     void write(const kl::EmulatorSettings& settings) const;
 
+    // Calls `changed` after every change of an option control (not of the two paths),
+    // whoever made it.
+    void watchOptions(QObject* context, const std::function<void()>& changed) const;
+
     std::size_t size() const { return m_rows.size(); }
 
 private:

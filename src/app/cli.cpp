@@ -9,6 +9,7 @@
 
 #include "bytes.h"
 #include "config/config_location.h"
+#include "config/game_options.h"
 #include "handover.h"
 #include "launch/file_launch.h"
 #include "launch/process.h"
@@ -33,8 +34,9 @@ int fail(std::string message, int status)
 
 kl::FileLaunchPlan plan(const std::string& programFolder, const std::string& file)
 {
-    return kl::planFileLaunch(kl::savedOptions(kl::configLocation(programFolder)), file,
-                              kl::currentStartEnvironment());
+    const kl::EmulatorSettings options =
+        kl::optionsForGame(kl::configLocation(programFolder), kl::splitRomPath(file).name);
+    return kl::planFileLaunch(options, file, kl::currentStartEnvironment());
 }
 
 // A window that is starting holds its lock before it listens; it is given a few seconds.

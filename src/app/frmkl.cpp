@@ -23,6 +23,7 @@
 
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
+#include "config/game_options.h"
 #include "config/settings_file.h"
 #include "help/links.h"
 #include "launch/command_line.h"
@@ -71,6 +72,16 @@ const QString kDeleteTitle = QStringLiteral("Delete file");
 const QString kDeleted = QStringLiteral("Status: File \"%1\" deleted");
 const QString kDeleteFailed =
     QStringLiteral("Could not delete \"%1\". This file is probably write protected or in use.");
+const QString kOwnOptions = QStringLiteral(", with its own options");
+const QString kKept = QStringLiteral("Status: Options kept for \"%1\"");
+const QString kForgotten = QStringLiteral("Status: Options for \"%1\" forgotten");
+const QString kKeepNameUnusable =
+    QStringLiteral("The options for \"%1\" cannot be kept: its name is too long for a file name.");
+const QString kKeepFailed = QStringLiteral(
+    "Could not keep the options for \"%1\" in file \"%2\". Please make sure that the folder exists and that you "
+    "have the right to write to it.");
+const QString kForgetFailed =
+    QStringLiteral("Could not forget the options for \"%1\": file \"%2\" could not be deleted.");
 const QString kOpenFailed = QStringLiteral(
     "Could not open file \"%1\". Please make sure that folder and file exist and that a standard text editor for "
     "*.txt files is installed on your system.");
@@ -228,6 +239,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, QWidget* parent)
     connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
     connect(lstFiles, &FileListBox::entrySelected, this, [this] { lstFiles_Click(); });
+    connect(lstFiles, &FileListBox::selectionCleared, this, [this] { followSelection(); });
     connect(lstFiles, &FileListBox::launchRequested, this, [this] { lstFiles_DblClick(); });
     connect(lstFiles, &FileListBox::mouseDown, this, [this](Qt::MouseButton b) { lstFiles_MouseDown(b); });
     connect(txtRomPath, &QLineEdit::textChanged, this, [this] { txtRomPath_Change(); });
@@ -243,6 +255,9 @@ frmKL::frmKL(Platform& platform, QString programFolder, QWidget* parent)
         connect(lblURL[i], &LinkLabel::mouseMoved, this, [this, i] { lblURL_MouseMove(i); });
     }
     connect(fmOnTheWeb, &TrackingGroupBox::mouseMoved, this, [this] { fmOnTheWeb_MouseMove(); });
+
+    // After the handlers: a change is saved to a game's file once its reactions have run.
+    m_binder.watchOptions(this, [this] { optionControlChanged(); });
 
     fitFont();
     setFixedSize(sizeHint());
@@ -480,6 +495,8 @@ void frmKL::buildMenus()
     mnuFileDelete = item(file, "mnuFileDelete", "&Delete");
     file->addSeparator()->setObjectName(QStringLiteral("mnuLine2"));
     mnuFileProperties = item(file, "mnuFileProperties", "&Properties");
+    mnuFileKeepOptions = item(file, "mnuFileKeepOptions", "Keep options for this &game");
+    mnuFileForgetOptions = item(file, "mnuFileForgetOptions", "&Forget options for this game");
     file->addSeparator()->setObjectName(QStringLiteral("mnuLine3"));
     mnuFileExit = item(file, "mnuFileExit", "E&xit");
 
@@ -534,6 +551,8 @@ void frmKL::buildMenus()
     popDelete = item(popMenu, "popDelete", "&Delete");
     popMenu->addSeparator()->setObjectName(QStringLiteral("popLine2"));
     popProperties = item(popMenu, "popProperties", "&Properties");
+    popKeepOptions = item(popMenu, "popKeepOptions", "Keep options for this &game");
+    popForgetOptions = item(popMenu, "popForgetOptions", "&Forget options for this game");
     popMenu->addSeparator()->setObjectName(QStringLiteral("popLine3"));
     popRefresh = item(popMenu, "popRefresh", "R&efresh");
     popMenu->setDefaultAction(popLaunch);
@@ -555,6 +574,10 @@ void frmKL::buildMenus()
     onClick(popRename, [this] { popRename_Click(); });
     onClick(popDelete, [this] { popDelete_Click(); });
     onClick(popProperties, [this] { popProperties_Click(); });
+    onClick(mnuFileKeepOptions, [this] { mnuFileKeepOptions_Click(); });
+    onClick(mnuFileForgetOptions, [this] { mnuFileForgetOptions_Click(); });
+    onClick(popKeepOptions, [this] { popKeepOptions_Click(); });
+    onClick(popForgetOptions, [this] { popForgetOptions_Click(); });
     onClick(popRefresh, [this] { popRefresh_Click(); });
 }
 
@@ -664,12 +687,12 @@ void frmKL::LoadEmulatorSettings()
 {
     kl::EmulatorSettings s = m_binder.read();
     kl::loadSettingsFile(m_config.settingsReadPath(), s);
-    m_binder.write(s);
+    writeOptions(s);
 }
 
 void frmKL::SaveEmulatorSettings()
 {
-    if (!m_config.prepareForSave() || !kl::saveSettingsFile(m_config.settingsPath(), m_binder.read()))
+    if (!m_config.prepareForSave() || !kl::saveSettingsFile(m_config.settingsPath(), windowOptions()))
         showError(kSaveEmuFailed.arg(settingsPath()));
 }
 
@@ -767,7 +790,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
         return;
     }
     const kl::RomPath rom = kl::splitRomPath(absolutePath);
-    startEmulator(m_binder.read(), rom.folder, rom.name);
+    startEmulator(gameOptions(rom.name).value_or(windowOptions()), rom.folder, rom.name);
 }
 
 bool frmKL::startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName)
@@ -840,10 +863,12 @@ void frmKL::txtRomPath_Change()
 
 void frmKL::lstFiles_Click()
 {
+    followSelection();
     const QString name = lstFiles->fileName();
     const auto size = kl::fileSize(kl::joinAlways(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle));
     const QString sizeText = size ? qs(kl::sizeText(*size, QLocale().groupSeparator().toStdString())) : QString();
-    setStatus(QStringLiteral("Status: File \"%1\" (%2) selected").arg(name, sizeText));
+    setStatus(QStringLiteral("Status: File \"%1\" (%2) selected").arg(name, sizeText)
+              + (!m_gameShown.empty() && m_gameShown == toBytes(name) ? kOwnOptions : QString()));
 }
 
 void frmKL::mnuViewFileType_Click(int index)
@@ -924,6 +949,7 @@ void frmKL::mnuFileRename_Click()
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
+    kl::moveGameOptions(m_config, toBytes(name), toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();
 }
@@ -942,6 +968,7 @@ void frmKL::mnuFileDelete_Click()
         showError(kDeleteFailed.arg(lstFiles->fileName()));
         return;
     }
+    kl::forgetGameOptions(m_config, toBytes(name));
     setStatus(kDeleted.arg(lstFiles->fileName()));
     lstFiles->refresh();
 }
@@ -955,6 +982,112 @@ void frmKL::mnuFileProperties_Click()
     }
     m_platform.showFileProperties(this, fromBytes(kl::joinAlways(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle)));
 }
+
+// ---- Games' own options ----
+
+kl::EmulatorSettings frmKL::windowOptions() const
+{
+    if (!m_windowOptions)
+        return m_binder.read();
+    // The paths belong to the window whatever is shown; they may have changed meanwhile.
+    kl::EmulatorSettings options = *m_windowOptions;
+    options.setText(Field::txtEmuPath, toBytes(txtEmuPath->text()));
+    options.setText(Field::txtRomPath, toBytes(txtRomPath->text()));
+    return options;
+}
+
+std::optional<kl::EmulatorSettings> frmKL::gameOptions(const std::string& romName) const
+{
+    const auto path = kl::gameOptionsPath(m_config, romName);
+    return path ? kl::loadGameOptions(*path, m_binder.read()) : std::nullopt;
+}
+
+void frmKL::writeOptions(const kl::EmulatorSettings& options)
+{
+    const bool outer = m_writingOptions;
+    m_writingOptions = true;
+    m_binder.write(options);
+    m_writingOptions = outer;
+}
+
+void frmKL::followSelection()
+{
+    const std::string name = toBytes(lstFiles->fileName());
+    if (!m_gameShown.empty() && name == m_gameShown)
+        return;
+    const auto own = name.empty() ? std::nullopt : gameOptions(name);
+    if (own) {
+        if (!m_windowOptions)
+            m_windowOptions = m_binder.read();
+        writeOptions(*own);
+        m_gameShown = name;
+    } else if (!m_gameShown.empty()) {
+        writeOptions(windowOptions());
+        m_windowOptions.reset();
+        m_gameShown.clear();
+    }
+}
+
+void frmKL::optionControlChanged()
+{
+    if (!m_writingOptions)
+        saveShownGame();
+}
+
+void frmKL::saveShownGame()
+{
+    if (m_gameShown.empty())
+        return;
+    if (kl::saveGameOptions(m_config, m_gameShown, m_binder.read()) != kl::KeepResult::Kept)
+        showError(kKeepFailed.arg(fromBytes(m_gameShown), fromBytes(kl::gameOptionsPath(m_config, m_gameShown).value_or(""))));
+}
+
+void frmKL::mnuFileKeepOptions_Click()
+{
+    const QString name = lstFiles->fileName();
+    if (name.isEmpty()) {
+        showError(kNoFile);
+        return;
+    }
+    const std::string rom = toBytes(name);
+    switch (kl::saveGameOptions(m_config, rom, m_binder.read())) {
+    case kl::KeepResult::NameUnusable: showError(kKeepNameUnusable.arg(name)); return;
+    case kl::KeepResult::Failed:
+        showError(kKeepFailed.arg(name, fromBytes(kl::gameOptionsPath(m_config, rom).value_or(""))));
+        return;
+    case kl::KeepResult::Kept: break;
+    }
+    if (!m_windowOptions)
+        m_windowOptions = m_binder.read();
+    m_gameShown = rom;
+    setStatus(kKept.arg(name));
+}
+
+void frmKL::mnuFileForgetOptions_Click()
+{
+    const QString name = lstFiles->fileName();
+    if (name.isEmpty()) {
+        showError(kNoFile);
+        return;
+    }
+    const std::string rom = toBytes(name);
+    const auto path = kl::gameOptionsPath(m_config, rom);
+    if (!path || !kl::isExistingFile(*path))
+        return;
+    if (!kl::forgetGameOptions(m_config, rom)) {
+        showError(kForgetFailed.arg(name, fromBytes(*path)));
+        return;
+    }
+    if (m_gameShown == rom) {
+        writeOptions(windowOptions());
+        m_windowOptions.reset();
+        m_gameShown.clear();
+    }
+    setStatus(kForgotten.arg(name));
+}
+
+void frmKL::popKeepOptions_Click() { mnuFileKeepOptions_Click(); }
+void frmKL::popForgetOptions_Click() { mnuFileForgetOptions_Click(); }
 
 void frmKL::popRename_Click() { mnuFileRename_Click(); }
 void frmKL::popDelete_Click() { mnuFileDelete_Click(); }
@@ -981,7 +1114,8 @@ void frmKL::resetEmulatorOptions()
 {
     kl::EmulatorSettings s = m_binder.read();
     kl::resetEmulatorDefaults(s);
-    m_binder.write(s);  // runs the palette and key-preview reactions of the selected defaults
+    writeOptions(s);  // runs the palette and key-preview reactions of the selected defaults
+    saveShownGame();
 }
 
 void frmKL::resetGuiOptions()

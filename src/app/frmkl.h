@@ -83,6 +83,15 @@ public:
     void popDelete_Click();
     void popProperties_Click();
 
+    // Games' own options.
+    void mnuFileKeepOptions_Click();
+    void mnuFileForgetOptions_Click();
+    void popKeepOptions_Click();
+    void popForgetOptions_Click();
+    // The window's options: the controls, or what they held before a game's own options
+    // were shown in them. Settings.ini keeps these.
+    kl::EmulatorSettings windowOptions() const;
+
     // Resets, themes, help and links.
     void mnuConfigResetEmu_Click();
     void mnuConfigResetGUI_Click();
@@ -148,6 +157,8 @@ public:
     QAction* mnuFileRename = nullptr;
     QAction* mnuFileDelete = nullptr;
     QAction* mnuFileProperties = nullptr;
+    QAction* mnuFileKeepOptions = nullptr;
+    QAction* mnuFileForgetOptions = nullptr;
     QAction* mnuFileExit = nullptr;
     std::array<QAction*, 5> mnuViewFileType{};
     QAction* mnuViewRefresh = nullptr;
@@ -164,6 +175,8 @@ public:
     QAction* popRename = nullptr;
     QAction* popDelete = nullptr;
     QAction* popProperties = nullptr;
+    QAction* popKeepOptions = nullptr;
+    QAction* popForgetOptions = nullptr;
     QAction* popRefresh = nullptr;
 
 protected:
@@ -174,6 +187,14 @@ private:
     // The launch routine's start: the command for the file with these options, Wine where
     // needed, the error boxes, the status and the minimise. True when the emulator started.
     bool startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName);
+    // A game's own options with the window's paths; nothing when it has none (or a damaged file).
+    std::optional<kl::EmulatorSettings> gameOptions(const std::string& romName) const;
+    // Writes a record into the controls; a write by code is not a change to save to a game.
+    void writeOptions(const kl::EmulatorSettings& options);
+    // The selected game's own options into the controls, or the window's back.
+    void followSelection();
+    void optionControlChanged();
+    void saveShownGame();
     void buildMenus();
     void buildVideoTab(QWidget* page);
     void buildControlsTab(QWidget* page);
@@ -199,5 +220,10 @@ private:
     kl::ConfigLocation m_config;
     SettingsBinder m_binder;
     bool m_exiting = false;
+    // The game whose own options the controls show (empty: the window's options), and the
+    // window's options kept aside meanwhile.
+    std::string m_gameShown;
+    std::optional<kl::EmulatorSettings> m_windowOptions;
+    bool m_writingOptions = false;
     EvenTabBar* m_tabBar = nullptr;
 };

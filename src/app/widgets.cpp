@@ -178,6 +178,8 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_pattern(QString
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!fileName().isEmpty())
             emit entrySelected();
+        else
+            emit selectionCleared();
     });
 }
 
@@ -198,7 +200,7 @@ bool FileListBox::setPath(const QString& folder)
     if (m_deferred)
         m_readPending = true;
     else
-        m_model.setNames(std::move(listing.names));
+        setNames(std::move(listing.names));
     return true;
 }
 
@@ -227,7 +229,16 @@ void FileListBox::reread()
     }
     // A folder that vanished since it was set shows no entries; nothing fails.
     kl::FolderListing listing = kl::listFolder(toBytes(m_path), toBytes(m_pattern));
-    m_model.setNames(std::move(listing.names));
+    setNames(std::move(listing.names));
+}
+
+void FileListBox::setNames(kl::NameList names)
+{
+    // A reset model drops the selection without a selection signal.
+    const bool hadSelection = selectionModel()->hasSelection();
+    m_model.setNames(std::move(names));
+    if (hadSelection)
+        emit selectionCleared();
 }
 
 QString FileListBox::fileName() const

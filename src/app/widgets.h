@@ -118,6 +118,8 @@ public:
 
 signals:
     void entrySelected();
+    // No entry is selected any more: deselected, or the list was read again.
+    void selectionCleared();
     void mouseDown(Qt::MouseButton button);
     void launchRequested();
 
@@ -130,6 +132,7 @@ protected:
 
 private:
     void reread();
+    void setNames(kl::NameList names);
 
     FileListModel m_model;
     QString m_path;

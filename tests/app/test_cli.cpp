@@ -118,6 +118,31 @@ private slots:
         QCOMPARE(r.err, QByteArray());
     }
 
+    // A game with options of its own starts with them, from any folder; another game, or one
+    // whose file is damaged, with the saved options.
+    void runUsesTheGamesOwnOptions()
+    {
+        CliFixture fx;
+        QDir().mkpath(fx.program + "/Data/Games");
+        QStringList own = defaultSettingsLines("", "").mid(2);
+        own[1] = "True";  // 320x200
+        own[0] = "False";
+        writeFile(fx.program + "/Data/Games/Game.vb.ini", crlf(own));
+        writeFile(fx.program + "/Data/Games/Damaged.vb.ini", crlf(own.mid(0, 20)));
+        const QString elsewhere = fx.root.filePath("elsewhere");
+        QDir().mkpath(elsewhere);
+        for (const char* name : {"Game.vb", "Other.vb", "Damaged.vb"})
+            writeFile(elsewhere + "/" + name, "x");
+        QCOMPARE(fx.run({"--run", (elsewhere + "/Game.vb").toUtf8()}).status, 0);
+        QByteArray ownSwitches = kSwitches;
+        ownSwitches.replace(QByteArray("frame\0", 6), QByteArray("320\0", 4)).replace(QByteArray("-flip\0", 6), "");
+        QCOMPARE(fx.recorded("args"), (elsewhere + "/Game.vb").toUtf8() + '\0' + ownSwitches);
+        for (const char* name : {"Other.vb", "Damaged.vb"}) {
+            QCOMPARE(fx.run({"--run", (elsewhere + "/" + name).toUtf8()}).status, 0);
+            QCOMPARE(fx.recorded("args"), (elsewhere + "/" + name).toUtf8() + '\0' + kSwitches);
+        }
+    }
+
     void failuresOfTheLauncherAreOneLine_data()
     {
         QTest::addColumn<QList<QByteArray>>("arguments");

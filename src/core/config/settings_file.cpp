@@ -2,15 +2,18 @@
 #include "settings_file.h"
 
 #include <cmath>
+#include <span>
 
 #include "text_file.h"
 
 namespace kl {
 
-std::string formatSettingsFile(const EmulatorSettings& s)
+std::string formatSettingsFile(const EmulatorSettings& s) { return formatSettingsLines(s, 0); }
+
+std::string formatSettingsLines(const EmulatorSettings& s, int firstLine)
 {
     std::string out;
-    for (const FieldInfo& info : fieldTable()) {
+    for (const FieldInfo& info : std::span(fieldTable()).subspan(static_cast<std::size_t>(firstLine))) {
         switch (info.kind) {
         case FieldKind::Text:
         case FieldKind::ListChoice: out += s.text(info.field); break;

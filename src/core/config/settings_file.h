@@ -14,6 +14,9 @@ inline constexpr std::size_t kMaxSettingsLine = 32767;
 // The file's text for a record: 30 lines ended by CR LF.
 std::string formatSettingsFile(const EmulatorSettings& settings);
 
+// The lines from the given one (0-based) to the last, in the file's form.
+std::string formatSettingsLines(const EmulatorSettings& settings, int firstLine);
+
 // Applies the file's lines to the record in canonical order and stops at the first failure
 // (no file, too few lines, a bad value); then every field but the paths takes its default,
 // while a path line already read keeps its value. Returns true when all 30 lines applied.

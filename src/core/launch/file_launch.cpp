@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include "../config/settings_file.h"
 
 namespace kl {
 
@@ -29,13 +28,6 @@ bool isExistingFile(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-EmulatorSettings savedOptions(const ConfigLocation& location)
-{
-    EmulatorSettings options;
-    loadSettingsFile(location.settingsReadPath(), options);
-    return options;
 }
 
 FileLaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,

@@ -29,10 +29,6 @@ RomPath splitRomPath(std::string_view absolutePath);
 // True when the path names a regular file (or a link to one).
 bool isExistingFile(const std::string& path);
 
-// The options a start from outside the window uses: the saved ones (the defaults where the
-// file cannot be used), with the paths read from it.
-EmulatorSettings savedOptions(const ConfigLocation& location);
-
 enum class FileLaunchProblem { None, FileMissing, WineNotFound };
 struct FileLaunchPlan {
     LaunchCommand command;

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Two games, one with options of its own, launched one after the other from the list by
+# keyboard: each reaches the emulator with its own switches. The other game then keeps
+# options of its own (File > Keep options for this game) and a keyboard change goes to its
+# file, while Settings.ini keeps the window's options.
+set -euo pipefail
+launcher="$1"
+. "$(dirname "$0")/lib.sh"
+
+prog="$work/prog"; emu="$work/emu dir"; roms="$work/roms"
+mkdir -p "$prog/Data/Games" "$emu" "$roms"
+cp "$launcher" "$prog/kalmora-launcher"
+: > "$roms/Alpha.vb"
+: > "$roms/Bravo.vb"
+cat > "$emu/kalmora_boy.exe" <<'SCRIPT'
+#!/bin/sh
+here="$(dirname "$0")"
+printf '%s\n' "$@" > "$here/args.tmp"
+mv "$here/args.tmp" "$here/args.txt"
+SCRIPT
+chmod +x "$emu/kalmora_boy.exe"
+settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
+cp "$prog/Data/Settings.ini" "$work/settings.expected"
+# Alpha's own options: 320x200 instead of the window, keyboard layout 2.
+settings_lines "" "" False True | tail -n +3 | sed '1s/^True/False/; 2s/^False/True/' > "$prog/Data/Games/Alpha.vb.ini"
+
+expect_args() {
+  wait_for 10 test -f "$emu/args.txt" || fail "the emulator was not started ($1)"
+  [ "$(cat "$emu/args.txt")" = "$(printf '%s\n' "${@:2}")" ] || { cat "$emu/args.txt" >&2; fail "wrong arguments ($1)"; }
+  rm "$emu/args.txt"
+}
+common=(-dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0)
+
+start_xvfb
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window"
+refocus
+
+# Return in the list launches the selected entry and leaves the focus there.
+keys Down Return
+expect_args "Alpha, its own options" "$roms/Alpha.vb" -display 320 "${common[@]}" -altkbd
+keys Down Return
+expect_args "Bravo, the window's options" "$roms/Bravo.vb" -display frame "${common[@]}"
+keys Up Return
+expect_args "Alpha again" "$roms/Alpha.vb" -display 320 "${common[@]}" -altkbd
+
+# Bravo keeps options of its own; Tab Right then moves its display mode to 320x200.
+keys Down alt+f g
+wait_for 10 test -f "$prog/Data/Games/Bravo.vb.ini" || fail "Bravo kept no options"
+refocus
+keys Tab Right
+exit_launcher
+
+settings_lines "" "" True False | tail -n +3 | sed '1s/^True/False/; 2s/^False/True/' > "$work/bravo.expected"
+cmp -s "$prog/Data/Games/Bravo.vb.ini" "$work/bravo.expected" || { od -c "$prog/Data/Games/Bravo.vb.ini" >&2; fail "Bravo's options"; }
+cmp -s "$prog/Data/Settings.ini" "$work/settings.expected" || { od -c "$prog/Data/Settings.ini" >&2; fail "Settings.ini holds more than the window's options"; }
+echo "game options: 1 passed, 0 failed"
