@@ -785,6 +785,8 @@ void frmKL::mnuFileLaunch_Click()
 
 void frmKL::launchHandedFile(const std::string& absolutePath)
 {
+    if (m_exiting)
+        return;  // the options are being saved; nothing starts any more
     if (!kl::isExistingFile(absolutePath)) {
         showError(fromBytes(kl::fileNotFoundMessage(absolutePath)));
         return;
