@@ -3,6 +3,10 @@
 # the desktop entries, icons and MIME types are refreshed by the file triggers of
 # desktop-file-utils, hicolor-icon-theme and shared-mime-info, so there are no maintainer scripts.
 set(CPACK_GENERATOR DEB)
+# cpack installs only what is built; without this its "preinstall" step would build every test
+# and benchmark as well (scripts/build-deb builds the program first, and cmake --install never
+# builds anything).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_PACKAGE_NAME kalmora-launcher)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tomas Reinholt")
