@@ -1,9 +1,10 @@
 # Runs at install time, when the final prefix is known: the entry starts the program through
 # the symbolic link in bin/, quoted and escaped as the desktop entry rules ask, so a prefix
 # with blanks or quotes still works. The template adds the file argument (%f) after the path.
-# Placeholders in quoted text stay as written whatever the caller's policies.
+# The install script sets no policies; this file wants the current ones (placeholders in quoted
+# text stay as written, quoted arguments of if() are never variable names).
 cmake_policy(PUSH)
-cmake_policy(SET CMP0053 NEW)
+cmake_policy(VERSION 3.25)
 set(link "${KL_PREFIX}/bin/kalmora-launcher")
 string(REGEX REPLACE "([\"`$\\\\])" "\\\\\\1" quoted "${link}")
 string(REPLACE "\\" "\\\\" quoted "${quoted}")
@@ -15,4 +16,14 @@ string(REPLACE "@EXEC@" "\"${quoted}\"" entry "${entry}")
 set(target "$ENV{DESTDIR}${KL_PREFIX}/share/applications/${KL_APP_ID}.desktop")
 file(WRITE "${target}" "${entry}")
 message(STATUS "Installing: ${target}")
+# An install made before the desktop id existed wrote kalmora-launcher.desktop, which would show
+# a second menu entry; it goes only when it starts this prefix's program, so no other file is lost.
+set(old "$ENV{DESTDIR}${KL_PREFIX}/share/applications/kalmora-launcher.desktop")
+if(EXISTS "${old}" AND NOT IS_DIRECTORY "${old}")
+  file(STRINGS "${old}" old_exec REGEX "^Exec=")
+  if(old_exec STREQUAL "Exec=\"${quoted}\"")
+    file(REMOVE "${old}")
+    message(STATUS "Removed the entry of an earlier install: ${old}")
+  endif()
+endif()
 cmake_policy(POP)

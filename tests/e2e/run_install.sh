@@ -11,7 +11,21 @@ build="$1"
 
 id=org.example.kalmora_launcher
 prefix="$work/pre fix/.local"
+# An earlier install's entry under the old name that starts this prefix's program is removed
+# (it would be a second menu entry); one that starts anything else stays.
+old_entry() { printf '[Desktop Entry]\nType=Application\nName=Kalmora Launcher\nExec="%s"\n' "$1"; }
+mkdir -p "$prefix/share/applications"
+old_entry "$prefix/bin/kalmora-launcher" > "$prefix/share/applications/kalmora-launcher.desktop"
+other="$work/other prefix"
+mkdir -p "$other/share/applications"
+old_entry /opt/elsewhere/kalmora-launcher > "$other/share/applications/kalmora-launcher.desktop"
+cp "$other/share/applications/kalmora-launcher.desktop" "$work/other.desktop"
+cmake --install "$build" --prefix "$other" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "install"; }
+cmp -s "$other/share/applications/kalmora-launcher.desktop" "$work/other.desktop" || fail "another program's entry was removed"
+[ -f "$other/share/applications/org.example.kalmora_launcher.desktop" ] || fail "no entry in $other"
+rm -rf "$other"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "install"; }
+[ ! -e "$prefix/share/applications/kalmora-launcher.desktop" ] || fail "the earlier install's entry is still there"
 folder="$prefix/lib/kalmora-launcher"
 [ -x "$folder/kalmora-launcher" ] && [ -f "$folder/kalmora-launcher" ] || fail "no executable in $folder"
 [ -f "$folder/installed-copy" ] && [ ! -L "$folder/installed-copy" ] || fail "no installed-copy marker beside the executable"
