@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev libgl-dev
   zlib1g-dev libzip-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core
-  desktop-file-utils
+  desktop-file-utils appstream shared-mime-info hicolor-icon-theme
+  dpkg-dev file lintian
   clang libclang-rt-14-dev libbenchmark-dev
 )
 

@@ -435,7 +435,7 @@ void frmKL::buildAboutTab(QWidget* page)
     kl2->setGeometry(px(120), px(960), px(3645), px(630));
     auto* kl3 = make<QLabel>(about, "lblKL3", QStringLiteral("(c) %1").arg(qs(kl::kLauncherCredit)));
     kl3->setGeometry(px(120), px(1740), px(2925), px(225));
-    auto* version = make<QLabel>(about, "lblVersion", QStringLiteral("v1.3"));
+    auto* version = make<QLabel>(about, "lblVersion", QStringLiteral("v" KL_VERSION));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     version->setGeometry(px(3380), px(1740), px(460), px(225));
 
