@@ -1023,11 +1023,18 @@ void frmKL::followSelection()
             m_windowOptions = m_binder.read();
         writeOptions(*own);
         m_gameShown = name;
-    } else if (!m_gameShown.empty()) {
-        writeOptions(windowOptions());
-        m_windowOptions.reset();
-        m_gameShown.clear();
+    } else {
+        showWindowOptions();
     }
+}
+
+void frmKL::showWindowOptions()
+{
+    if (m_gameShown.empty())
+        return;
+    writeOptions(windowOptions());
+    m_windowOptions.reset();
+    m_gameShown.clear();
 }
 
 void frmKL::optionControlChanged()
@@ -1080,11 +1087,8 @@ void frmKL::mnuFileForgetOptions_Click()
         showError(kForgetFailed.arg(name, fromBytes(*path)));
         return;
     }
-    if (m_gameShown == rom) {
-        writeOptions(windowOptions());
-        m_windowOptions.reset();
-        m_gameShown.clear();
-    }
+    if (m_gameShown == rom)
+        showWindowOptions();
     setStatus(kForgotten.arg(name));
 }
 

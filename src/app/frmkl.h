@@ -193,6 +193,8 @@ private:
     void writeOptions(const kl::EmulatorSettings& options);
     // The selected game's own options into the controls, or the window's back.
     void followSelection();
+    // The window's own options back into the controls, when a game's were shown.
+    void showWindowOptions();
     void optionControlChanged();
     void saveShownGame();
     void buildMenus();
