@@ -1,13 +1,13 @@
 // Reading the record from the widgets and writing it back with the reactions of a user's change.
 #include "binder.h"
 
-#include "bytes.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include "bytes.h"
 
 using kl::Field;
 using kl::FieldKind;
