@@ -119,6 +119,7 @@ std::optional<NameList> FolderPrefetch::take(std::string_view folder, std::strin
     const auto now = folderStamp(m_request->folder);
     if (!now || !(*now == *m_stamp))
         return std::nullopt;
+    m_handedOver = true;
     return std::move(m_listing.names);
 }
 

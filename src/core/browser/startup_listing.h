@@ -56,6 +56,8 @@ public:
     std::optional<NameList> take(std::string_view folder, std::string_view pattern);
 
     const std::optional<ListingRequest>& request() const { return m_request; }
+    // Whether take handed the names over.
+    bool handedOver() const { return m_handedOver; }
 
 private:
     void read();
@@ -65,6 +67,7 @@ private:
     FolderListing m_listing;
     std::optional<FolderStamp> m_stamp;
     bool m_taken = false;
+    bool m_handedOver = false;
     std::thread m_thread;
 };
 
