@@ -15,11 +15,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
@@ -32,6 +34,7 @@
 #include "launch/parameter_string.h"
 #include "bytes.h"
 #include "platform.h"
+#include "prefetched_listing.h"
 #include "theme/theme_colors.h"
 #include "widgets.h"
 
@@ -185,10 +188,11 @@ void onClick(QAction* action, F handler)
 
 }  // namespace
 
-frmKL::frmKL(Platform& platform, QString programFolder, QWidget* parent)
+frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* prefetch, QWidget* parent)
     : QMainWindow(parent),
       m_platform(platform),
       m_programFolder(std::move(programFolder)),
+      m_prefetch(prefetch),
       m_config(kl::configLocation(toBytes(m_programFolder)))
 {
     setObjectName(QStringLiteral("frmKL"));
@@ -287,38 +291,124 @@ bool frmKL::captionsFit() const
     return true;
 }
 
+namespace {
+
+// How a control's caption is measured, as the control measures it for its size hint.
+enum class Measure { Advance, ItemText, Label, ComboItems };
+
+// One caption's demand at a font size: its text measured at that size, plus what the control
+// adds around it (the indicator of an option button, a list's arrow), which does not grow
+// with the size and so is measured once at the font the control has.
+struct CaptionRoom {
+    const QWidget* control;
+    Measure measure;
+    QString text;
+    int around = 0;
+    int room = 0;
+    int lineRoom = -1;  // the control's height where the caption's line must fit, else -1
+};
+
+int measured(const CaptionRoom& c, const QFontMetrics& fm)
+{
+    switch (c.measure) {
+    case Measure::Advance: return fm.horizontalAdvance(c.text);
+    case Measure::ItemText:
+        return c.control->style()->itemTextRect(fm, QRect(), Qt::TextShowMnemonic, false, c.text).width();
+    case Measure::Label: {
+        const auto* label = static_cast<const QLabel*>(c.control);
+        const int flags = (label->alignment() & ~(Qt::AlignVCenter | Qt::AlignHCenter)).toInt();
+        return fm.boundingRect(0, 0, 2000, 2000, flags, c.text).width();
+    }
+    case Measure::ComboItems: {
+        const auto* combo = static_cast<const QComboBox*>(c.control);
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = std::max(widest, fm.boundingRect(combo->itemText(i)).width());
+        return widest;
+    }
+    }
+    return 0;
+}
+
+}  // namespace
+
 void frmKL::fitFont()
 {
     // The layout is fixed; the desktop's font is taken at the largest size that fits it.
     // Sizes go in quarter points from 6 up to the desktop's size (at most 9); captions grow
-    // with the size, so the largest that fits is found by halving, a few tries instead of a
-    // try per step. Every try sets the font on the whole window, which is what costs.
+    // with the size, so the largest that fits is found by halving. Setting a font on the
+    // whole window costs far more than measuring text, so each size is judged from the
+    // captions' widths at that size (the same rules as captionsFit) and only the chosen size
+    // is set.
     QFont f = QApplication::font();
     const qreal desktopSize = f.pointSizeF() > 0 ? f.pointSizeF() : 9.0;
     const int top = static_cast<int>(std::floor((std::min<qreal>(desktopSize, 9.0) - 6.0) / 0.25));
     if (top < 0)
         return;  // a desktop font below 6 pt is kept as it is
-    int tried = -1;
-    const auto tryStep = [&](int step) {
-        tried = step;
+
+    std::vector<CaptionRoom> captions;
+    for (const QAbstractButton* b : centralWidget()->findChildren<QAbstractButton*>()) {
+        if (qobject_cast<const QPushButton*>(b)) {
+            captions.push_back({b, Measure::Advance, b->text().remove(QLatin1Char('&')), 10, b->width(), b->height()});
+        } else {
+            CaptionRoom c{b, Measure::ItemText, b->text(), 0, b->width(), b->height()};
+            c.around = b->sizeHint().width() - measured(c, b->fontMetrics());
+            captions.push_back(c);
+        }
+    }
+    for (const QLabel* l : centralWidget()->findChildren<QLabel*>()) {
+        if (l->wordWrap())
+            continue;
+        CaptionRoom c{l, Measure::Label, l->text(), 0, l->width()};
+        c.around = l->sizeHint().width() - measured(c, l->fontMetrics());
+        captions.push_back(c);
+    }
+    for (const QComboBox* combo : centralWidget()->findChildren<QComboBox*>()) {
+        CaptionRoom c{combo, Measure::ComboItems, QString(), 0, combo->width() + 2};
+        c.around = combo->sizeHint().width() - measured(c, combo->fontMetrics());
+        captions.push_back(c);
+    }
+    for (const QGroupBox* g : centralWidget()->findChildren<QGroupBox*>())
+        captions.push_back({g, Measure::Advance, g->title(), 14, g->width()});
+
+    // A control's font once the window's font is set: the set size and family over whatever
+    // else the control's own font says (a link's underline).
+    const auto fontFor = [&f](const QWidget* control, qreal size) {
+        QFont at = f;
+        at.setPointSizeF(size);
+        return at.resolve(control->font());
+    };
+    const auto fitsAt = [&](int step) {
+        const qreal size = 6.0 + 0.25 * step;
+        if (!m_tabBar->captionsFit(QFontMetrics(fontFor(m_tabBar, size))))
+            return false;
+        return std::all_of(captions.begin(), captions.end(), [&](const CaptionRoom& c) {
+            const QFontMetrics fm(fontFor(c.control, size));
+            return c.around + measured(c, fm) <= c.room && (c.lineRoom < 0 || fm.height() + 4 <= c.lineRoom);
+        });
+    };
+    int fits = top;
+    if (!fitsAt(top)) {
+        fits = 0;  // 6 pt is taken even if it does not fit: there is nothing smaller
+        int fails = top;
+        while (fails - fits > 1) {
+            const int mid = (fits + fails) / 2;
+            if (fitsAt(mid))
+                fits = mid;
+            else
+                fails = mid;
+        }
+    }
+    const auto setStep = [&](int step) {
         f.setPointSizeF(6.0 + 0.25 * step);
         centralWidget()->setFont(f);
         m_tabBar->setFont(f);
-        return captionsFit();
     };
-    if (tryStep(top))
-        return;
-    int fits = 0;  // 6 pt is taken even if it does not fit: there is nothing smaller
-    int fails = top;
-    while (fails - fits > 1) {
-        const int mid = (fits + fails) / 2;
-        if (tryStep(mid))
-            fits = mid;
-        else
-            fails = mid;
-    }
-    if (tried != fits)
-        tryStep(fits);
+    setStep(fits);
+    // A style whose controls grow with the font by more than their captions would not fit
+    // what the measurement chose; the window then steps down on the controls themselves.
+    while (fits > 0 && !captionsFit())
+        setStep(--fits);
 }
 
 void frmKL::buildVideoTab(QWidget* page)
@@ -643,8 +733,13 @@ void frmKL::Form_Load()
         return true;
     };
     lstFiles->deferReads(true);
-    if (!steps())
+    const bool folderSet = steps();
+    if (!folderSet)
         lstFiles->setPattern(qs(kl::HideAllPattern));
+    // The read-ahead ends here in any case; its names stand in for the read below only when
+    // they are for the folder and pattern the list has now.
+    if (m_prefetch)
+        takePrefetchedListing(*m_prefetch, folderSet, txtRomPath->text(), *lstFiles);
     lstFiles->deferReads(false);
 }
 

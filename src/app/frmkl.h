@@ -27,11 +27,16 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class TrackingGroupBox;
+namespace kl {
+class FolderPrefetch;
+}
 
 class frmKL : public QMainWindow {
     Q_OBJECT
 public:
-    frmKL(Platform& platform, QString programFolder, QWidget* parent = nullptr);
+    // The prefetch, when given, holds the ROM folder read ahead; it must outlive Form_Load.
+    frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* prefetch = nullptr,
+          QWidget* parent = nullptr);
 
     // Start-up and shutdown.
     void Form_Load();
@@ -219,6 +224,7 @@ private:
 
     Platform& m_platform;
     QString m_programFolder;
+    kl::FolderPrefetch* m_prefetch = nullptr;
     kl::ConfigLocation m_config;
     SettingsBinder m_binder;
     bool m_exiting = false;

@@ -4,6 +4,7 @@
 #include "arguments.h"
 #include "bytes.h"
 #include "cli.h"
+#include "browser/startup_listing.h"
 #include "frmkl.h"
 #include "handover.h"
 #include "platform.h"
@@ -23,13 +24,14 @@ int main(int argc, char** argv)
     // A second instance ends here: no window, no file read or written.
     if (!acquireSingleInstanceLock(folder))
         return 0;
+    kl::FolderPrefetch prefetch(folder);  // reads the ROM folder while Qt and the window start
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalmora Launcher"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.kalmora_launcher"));
 
     QtPlatform platform;
-    frmKL window(platform, fromBytes(folder));
+    frmKL window(platform, fromBytes(folder), &prefetch);
     window.Form_Load();
     window.show();
     HandoverServer handover;

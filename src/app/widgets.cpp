@@ -59,9 +59,9 @@ constexpr int kStripMargin = 6;
 // The strip draws its captions itself with this padding; the styles' own padding is made
 // for wider rows than six tabs in the reference width.
 constexpr int kTabPadding = 8;
-int captionWidth(const QTabBar* bar, int index)
+int captionWidth(const QTabBar* bar, const QFontMetrics& metrics, int index)
 {
-    return bar->fontMetrics().horizontalAdvance(bar->tabText(index).remove(QLatin1Char('&'))) + kTabPadding;
+    return metrics.horizontalAdvance(bar->tabText(index).remove(QLatin1Char('&'))) + kTabPadding;
 }
 }  // namespace
 
@@ -78,11 +78,12 @@ QSize EvenTabBar::tabSizeHint(int index) const
     const QWidget* owner = parentWidget();
     if (!owner || count() == 0)
         return size;
+    const std::vector<int>& widths = captionWidths();
     int total = 0;
-    for (int i = 0; i < count(); ++i)
-        total += captionWidth(this, i);
+    for (const int w : widths)
+        total += w;
     const int spare = std::max(0, owner->width() - kStripMargin - total);
-    int width = captionWidth(this, index) + spare / count();
+    int width = widths[static_cast<std::size_t>(index)] + spare / count();
     if (index == count() - 1)
         width += spare % count();
     size.setWidth(width);
@@ -119,11 +120,29 @@ void EvenTabBar::paintEvent(QPaintEvent*)
         drawTab(currentIndex());
 }
 
-bool EvenTabBar::captionsFit() const
+const std::vector<int>& EvenTabBar::captionWidths() const
+{
+    QStringList captions;
+    for (int i = 0; i < count(); ++i)
+        captions << tabText(i);
+    if (captions != m_measuredCaptions || font() != m_measuredFont || m_widths.size() != std::size_t(count())) {
+        const QFontMetrics metrics = fontMetrics();
+        m_widths.clear();
+        for (int i = 0; i < count(); ++i)
+            m_widths.push_back(captionWidth(this, metrics, i));
+        m_measuredCaptions = captions;
+        m_measuredFont = font();
+    }
+    return m_widths;
+}
+
+bool EvenTabBar::captionsFit() const { return captionsFit(fontMetrics()); }
+
+bool EvenTabBar::captionsFit(const QFontMetrics& metrics) const
 {
     int total = 0;
     for (int i = 0; i < count(); ++i)
-        total += captionWidth(this, i);
+        total += captionWidth(this, metrics, i);
     return !parentWidget() || total <= parentWidget()->width() - kStripMargin;
 }
 
@@ -220,6 +239,12 @@ void FileListBox::setPattern(const QString& pattern)
 }
 
 void FileListBox::refresh() { reread(); }
+
+void FileListBox::showNames(kl::NameList names)
+{
+    m_readPending = false;
+    m_model.setNames(std::move(names));
+}
 
 void FileListBox::reread()
 {

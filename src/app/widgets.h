@@ -50,11 +50,21 @@ public:
     explicit EvenTabBar(QWidget* parent = nullptr);
     // True when every caption fits its tab with the strip's padding.
     bool captionsFit() const;
+    // The same for captions drawn with these metrics instead of the strip's own font.
+    bool captionsFit(const QFontMetrics& metrics) const;
 
 protected:
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Every tab's size depends on all captions, and the strip asks for each tab's size many
+    // times while it is built; the widths are measured again only when font or captions change.
+    const std::vector<int>& captionWidths() const;
+    mutable std::vector<int> m_widths;
+    mutable QStringList m_measuredCaptions;
+    mutable QFont m_measuredFont;
 };
 
 // The tab control: six tabs in one row of equal tabs.
@@ -108,6 +118,9 @@ public:
     void setPattern(const QString& pattern);
     QString pattern() const { return m_pattern; }
     void refresh();
+    // Shows names read elsewhere for the list's current folder and pattern, in place of the
+    // read that deferring left pending.
+    void showNames(kl::NameList names);
     // While deferred, changes of folder and pattern only take note; the folder is read once
     // when deferring ends. Start-up sets both several times over, and a folder may hold
     // 100,000 names.

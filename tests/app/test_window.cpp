@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "browser/startup_listing.h"
 #include "bytes.h"
 #include "launch/parameter_string.h"
 #include "platform.h"
@@ -35,6 +36,37 @@ const QString kNoFile = "No file has been selected.";
 const QString kNoFolder = "Folder does not exist. Please set a path to your ROM images on the \"Paths\" register.";
 const QString kNoEmulator =
     "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" register.";
+// The folder as if its last change were an hour old, as a ROM collection's usually is.
+void settle(const QString& folder)
+{
+    timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - 3600;
+    times[0].tv_nsec = times[1].tv_nsec = 0;
+    QCOMPARE(::utimensat(AT_FDCWD, folder.toUtf8().constData(), times, 0), 0);
+}
+
+// The old search: each candidate size set on the whole window, then its captions checked.
+qreal sizeBySettingEachCandidate(frmKL& w, qreal desktop)
+{
+    const int top = static_cast<int>(std::floor((std::min<qreal>(desktop, 9.0) - 6.0) / 0.25));
+    QFont f = QApplication::font();
+    const auto tryStep = [&](int step) {
+        f.setPointSizeF(6.0 + 0.25 * step);
+        w.centralWidget()->setFont(f);
+        w.findChild<QTabWidget*>()->tabBar()->setFont(f);
+        return w.captionsFit();
+    };
+    if (tryStep(top))
+        return 6.0 + 0.25 * top;
+    int fits = 0;
+    int fails = top;
+    while (fails - fits > 1) {
+        const int mid = (fits + fails) / 2;
+        (tryStep(mid) ? fits : fails) = mid;
+    }
+    return 6.0 + 0.25 * fits;
+}
+
 const QString kDefaultSwitches = " -display frame -dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0";
 
 }  // namespace
@@ -992,9 +1024,15 @@ private slots:
         QApplication::setFont(f);
         WindowFixture fx;
         frmKL& w = fx.start();
-        QApplication::setFont(saved);
         QWidget* central = w.centralWidget();
         const qreal chosen = central->font().pointSizeF();
+        // The same size as setting each candidate on the window and checking it chooses.
+        if (desktop >= 6.0) {
+            WindowFixture other;
+            frmKL& reference = other.start();
+            QCOMPARE(chosen, sizeBySettingEachCandidate(reference, desktop));
+        }
+        QApplication::setFont(saved);
         if (desktop < 6.0) {
             QCOMPARE(chosen, desktop);
             return;
@@ -1009,6 +1047,66 @@ private slots:
             w.findChild<QTabWidget*>()->tabBar()->setFont(larger);
             QVERIFY2(!w.captionsFit(), qPrintable(QString::number(chosen)));
         }
+    }
+
+    // With the ROM folder read ahead, the window shows exactly what start-up without it
+    // shows; the names read ahead are used only where they are that.
+    void startupWithReadAhead_data()
+    {
+        QTest::addColumn<QByteArray>("romLine");  // "<roms>" stands for the ROM folder
+        QTest::addColumn<QByteArray>("gui");       // empty: no GUI.ini
+        QTest::addColumn<QString>("between");      // what happens after the read, before the window
+        QTest::addColumn<bool>("readAheadUsed");
+        QTest::addColumn<QStringList>("entries");
+        const QByteArray noFileType = QByteArray("False\r\n").repeated(12) + "True\r\nFalse\r\n";
+        const QByteArray zip = "False\r\nTrue\r\n" + QByteArray("False\r\n").repeated(10) + "True\r\nFalse\r\n";
+        QTest::newRow("plain") << QByteArray("<roms>") << QByteArray() << "" << true
+                               << QStringList{"A Game.VB", "b game.vb"};
+        QTest::newRow("path line with leading blanks") << QByteArray("   <roms>") << QByteArray() << "" << true
+                                                       << QStringList{"A Game.VB", "b game.vb"};
+        QTest::newRow("no file type ticked") << QByteArray("<roms>") << noFileType << "" << true
+                                             << QStringList{"A Game.VB", "b game.vb"};
+        QTest::newRow("zip files") << QByteArray("<roms>") << zip << "" << true << QStringList{"c.zip"};
+        QTest::newRow("folder vanishes") << QByteArray("<roms>") << QByteArray() << "vanish" << false << QStringList{};
+        QTest::newRow("file added") << QByteArray("<roms>") << QByteArray() << "add" << false
+                                    << QStringList{"A Game.VB", "b game.vb", "d.vb"};
+        QTest::newRow("Settings.ini damaged") << QByteArray("<roms>") << QByteArray() << "damage" << false
+                                              << QStringList{};
+        QTest::newRow("ROM folder is a file") << QByteArray("<roms>/notes.txt") << QByteArray() << "" << false
+                                              << QStringList{};
+    }
+    void startupWithReadAhead()
+    {
+        QFETCH(QByteArray, romLine);
+        QFETCH(QByteArray, gui);
+        QFETCH(QString, between);
+        QFETCH(QStringList, entries);
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, QString::fromUtf8(romLine).replace("<roms>", fx.roms));
+        fx.settings(lines);
+        if (!gui.isEmpty())
+            fx.gui(gui);
+        settle(fx.roms);
+        kl::FolderPrefetch prefetch(fx.program.toStdString());
+        prefetch.wait();
+        if (between == "vanish")
+            QVERIFY(QDir(fx.roms).removeRecursively());
+        if (between == "add")
+            writeFile(fx.roms + "/d.vb", "x");
+        if (between == "damage")  // the path line itself goes; start-up falls back to an empty path
+            fx.settings({"only one line"});
+        frmKL w(fx.platform, fx.program, &prefetch);
+        w.Form_Load();
+        QTEST(prefetch.handedOver(), "readAheadUsed");
+        QCOMPARE(w.lstFiles->entries(), entries);
+
+        // The same start without the read-ahead.
+        frmKL& plain = fx.start();
+        QCOMPARE(w.lstFiles->entries(), plain.lstFiles->entries());
+        QCOMPARE(w.lstFiles->pattern(), plain.lstFiles->pattern());
+        QCOMPARE(w.lstFiles->path(), plain.lstFiles->path());
+        QCOMPARE(w.txtRomPath->text(), plain.txtRomPath->text());
+        QCOMPARE(w.lblStatus->text(), plain.lblStatus->text());
     }
 
     void centredWithoutClamping()
