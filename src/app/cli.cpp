@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 #include "bytes.h"
@@ -55,32 +56,41 @@ bool handOverToRunningWindow(const std::string& programFolder, const std::string
     }
 }
 
+// The command to start, or nothing after its failure's line on standard error.
+std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFolder, const std::string& file,
+                                                  int& status)
+{
+    kl::FileLaunchPlan start = plan(programFolder, file);
+    switch (start.problem) {
+    case kl::FileLaunchProblem::FileMissing: status = fail(kl::fileNotFoundMessage(file), kFailed); break;
+    case kl::FileLaunchProblem::WineNotFound: status = fail(std::string(kl::kWineNotFoundMessage), kNotStarted); break;
+    case kl::FileLaunchProblem::None: return std::move(start.command);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runFile(const std::string& programFolder, const std::string& file)
 {
-    const kl::FileLaunchPlan start = plan(programFolder, file);
-    switch (start.problem) {
-    case kl::FileLaunchProblem::FileMissing: return fail(kl::fileNotFoundMessage(file), kFailed);
-    case kl::FileLaunchProblem::WineNotFound: return fail(std::string(kl::kWineNotFoundMessage), kNotStarted);
-    case kl::FileLaunchProblem::None: break;
-    }
+    int status = 0;
+    const auto command = commandOrFailure(programFolder, file, status);
+    if (!command)
+        return status;
     std::string error;
-    const auto status = kl::runAndWait(start.command, error);
-    if (!status)
+    const auto exit = kl::runAndWait(*command, error);
+    if (!exit)
         return fail(std::string(kl::kEmulatorNotFoundMessage) + " (" + error + ")", kNotStarted);
-    return *status;
+    return *exit;
 }
 
 int printCommand(const std::string& programFolder, const std::string& file)
 {
-    const kl::FileLaunchPlan start = plan(programFolder, file);
-    switch (start.problem) {
-    case kl::FileLaunchProblem::FileMissing: return fail(kl::fileNotFoundMessage(file), kFailed);
-    case kl::FileLaunchProblem::WineNotFound: return fail(std::string(kl::kWineNotFoundMessage), kNotStarted);
-    case kl::FileLaunchProblem::None: break;
-    }
-    const std::string text = kl::shellCommand(start.command);
+    int status = 0;
+    const auto command = commandOrFailure(programFolder, file, status);
+    if (!command)
+        return status;
+    const std::string text = kl::shellCommand(*command);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

@@ -40,6 +40,20 @@ void sendRaw(const QString& socketPath, const QByteArray& bytes)
     ::close(fd);
 }
 
+// A started window listening for hand-overs, as main sets it up.
+struct Listening : WindowFixture {
+    HandoverServer server;
+    QString socket = root.filePath("handover.sock");
+
+    Listening()
+    {
+        defaults();
+        start();
+        QVERIFY(server.listen(socket.toStdString()));
+        QObject::connect(&server, &HandoverServer::fileHanded, window.get(), &frmKL::launchHandedFile);
+    }
+};
+
 }  // namespace
 
 class TestHandover : public QObject {
@@ -49,14 +63,10 @@ private slots:
 
     void handedFileLaunchesWithTheWindowsOptions()
     {
-        WindowFixture fx;
-        fx.defaults();
-        frmKL& w = fx.start();
-        HandoverServer server;
-        const QString socket = fx.root.filePath("handover.sock");
-        QVERIFY(server.listen(socket.toStdString()));
-        connect(&server, &HandoverServer::fileHanded, &w, &frmKL::launchHandedFile);
-        QSignalSpy handed(&server, &HandoverServer::fileHanded);
+        Listening fx;
+        frmKL& w = *fx.window;
+        const QString& socket = fx.socket;
+        QSignalSpy handed(&fx.server, &HandoverServer::fileHanded);
 
         fx.select("b game.vb");
         w.chkFlip->setChecked(true);  // shown, not saved
@@ -109,14 +119,10 @@ private slots:
     void anythingButOneAbsolutePathIsIgnored()
     {
         QFETCH(QByteArray, message);
-        WindowFixture fx;
-        fx.defaults();
-        frmKL& w = fx.start();
-        HandoverServer server;
-        const QString socket = fx.root.filePath("handover.sock");
-        QVERIFY(server.listen(socket.toStdString()));
-        connect(&server, &HandoverServer::fileHanded, &w, &frmKL::launchHandedFile);
-        QSignalSpy handed(&server, &HandoverServer::fileHanded);
+        Listening fx;
+        frmKL& w = *fx.window;
+        const QString& socket = fx.socket;
+        QSignalSpy handed(&fx.server, &HandoverServer::fileHanded);
         fx.select("A Game.VB");
         const QString status = w.lblStatus->text();
 

@@ -70,6 +70,26 @@ exit_launcher() {
   app_pid=""
 }
 
+# A stand-in emulator in folder $1 that records its arguments, one a line, in args.txt there
+# (written whole, so a waiting test never reads half of it).
+stand_in_emulator() {
+  cat > "$1/kalmora_boy.exe" <<'SCRIPT'
+#!/bin/sh
+here="$(dirname "$0")"
+printf '%s\n' "$@" > "$here/args.tmp"
+mv "$here/args.tmp" "$here/args.txt"
+SCRIPT
+  chmod +x "$1/kalmora_boy.exe"
+}
+
+# Waits for the stand-in's arguments and compares them with the rest of the arguments; $1 says
+# which start it was.
+expect_args() {
+  wait_for 10 test -f "$emu/args.txt" || fail "the emulator was not started ($1)"
+  [ "$(cat "$emu/args.txt")" = "$(printf '%s\n' "${@:2}")" ] || { cat "$emu/args.txt" >&2; fail "wrong arguments ($1)"; }
+  rm "$emu/args.txt"
+}
+
 # The 30 lines of Settings.ini with the default options, given the two paths and the
 # keyboard-layout pair.
 settings_lines() {

@@ -12,23 +12,11 @@ mkdir -p "$prog/Data/Games" "$emu" "$roms"
 cp "$launcher" "$prog/kalmora-launcher"
 : > "$roms/Alpha.vb"
 : > "$roms/Bravo.vb"
-cat > "$emu/kalmora_boy.exe" <<'SCRIPT'
-#!/bin/sh
-here="$(dirname "$0")"
-printf '%s\n' "$@" > "$here/args.tmp"
-mv "$here/args.tmp" "$here/args.txt"
-SCRIPT
-chmod +x "$emu/kalmora_boy.exe"
+stand_in_emulator "$emu"
 settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
 cp "$prog/Data/Settings.ini" "$work/settings.expected"
 # Alpha's own options: 320x200 instead of the window, keyboard layout 2.
 settings_lines "" "" False True | tail -n +3 | sed '1s/^True/False/; 2s/^False/True/' > "$prog/Data/Games/Alpha.vb.ini"
-
-expect_args() {
-  wait_for 10 test -f "$emu/args.txt" || fail "the emulator was not started ($1)"
-  [ "$(cat "$emu/args.txt")" = "$(printf '%s\n' "${@:2}")" ] || { cat "$emu/args.txt" >&2; fail "wrong arguments ($1)"; }
-  rm "$emu/args.txt"
-}
 common=(-dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0)
 
 start_xvfb

@@ -12,22 +12,10 @@ mkdir -p "$prog/Data" "$emu" "$roms" "$other"
 cp "$launcher" "$prog/kalmora-launcher"
 : > "$roms/Alpha.vb"
 : > "$other/Wario Land.vb"
-cat > "$emu/kalmora_boy.exe" <<'SCRIPT'
-#!/bin/sh
-here="$(dirname "$0")"
-printf '%s\n' "$@" > "$here/args.tmp"
-mv "$here/args.tmp" "$here/args.txt"
-SCRIPT
-chmod +x "$emu/kalmora_boy.exe"
+stand_in_emulator "$emu"
 settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
 cp "$prog/Data/Settings.ini" "$work/settings.saved"
 switches=(-display frame -dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0)
-
-expect_args() {
-  wait_for 10 test -f "$emu/args.txt" || fail "the emulator was not started ($1)"
-  [ "$(cat "$emu/args.txt")" = "$(printf '%s\n' "${@:2}")" ] || { cat "$emu/args.txt" >&2; fail "wrong arguments ($1)"; }
-  rm "$emu/args.txt"
-}
 
 start_xvfb
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &

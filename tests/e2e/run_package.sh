@@ -88,13 +88,7 @@ options="$home/.config/kalmora-launcher"
 mkdir -p "$home/.config" "$emu" "$roms"
 mkdir -m 700 "$options"
 : > "$roms/Galactic Pinball.vb"
-cat > "$emu/kalmora_boy.exe" <<'SCRIPT'
-#!/bin/sh
-here="$(dirname "$0")"
-printf '%s\n' "$@" > "$here/args.tmp"
-mv "$here/args.tmp" "$here/args.txt"
-SCRIPT
-chmod +x "$emu/kalmora_boy.exe"
+stand_in_emulator "$emu"
 settings_lines "$emu" "$roms" True False > "$options/Settings.ini"
 cp "$options/Settings.ini" "$work/settings.expected"
 find "$program" -printf '%P|%y|%s|%m|%T@\n' | LC_ALL=C sort > "$work/program.before"
