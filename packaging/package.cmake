@@ -21,7 +21,9 @@ them into the emulator's switches and starts the emulator with the chosen game.
 A Windows build of the emulator is started through Wine.
 
 It also renames, deletes and inspects ROM files, colours the file list with
-themes, and keeps its options in the user's ~/.config/kalmora-launcher/.")
+themes, and keeps its options in the user's ~/.config/kalmora-launcher/.
+Games can keep options of their own; a ROM opened in a file manager, or started
+by a game front-end with \"kalmora-launcher --run\", launches with them.")
 
 # The install code writes the desktop entry for the final prefix, so the prefix must be /usr
 # while the files go to the staging folder: DESTDIR does that.
