@@ -51,6 +51,9 @@ find_window() {
 }
 keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.15; done; }
 dialog() { xdotool search --name "^$1\$" 2>/dev/null | head -n1; }
+# For wait_for, which runs its command again each time: "$(dialog …)" as an argument would be
+# looked up once, before the wait.
+has_dialog() { [ -n "$(dialog "$1")" ]; }
 
 # Without a window manager nobody activates the window, nor gives it back its activation when
 # a dialog closes; shortcuts only work in the active window. Moving the focus away first makes

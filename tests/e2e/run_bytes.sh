@@ -44,14 +44,14 @@ expect_rom "$roms/$sjis"
 
 # Rename the Shift-JIS file (selected) to a plain name.
 keys alt+f r
-wait_for 10 test -n "$(dialog 'Rename file')" || fail "no rename box"
+wait_for 10 has_dialog 'Rename file' || fail "no rename box"
 sleep 0.3
 xdotool type --delay 30 'Renamed.vb'; keys Return; refocus
 wait_for 10 test -e "$roms/Renamed.vb" || fail "rename did not happen"
 [ ! -e "$roms/$sjis" ] || fail "the Shift-JIS name is still there"
 # The list was read again: Down selects the first entry, the Latin-1 name; delete it.
 keys Down alt+f d
-wait_for 10 test -n "$(dialog 'Delete file')" || fail "no delete question"
+wait_for 10 has_dialog 'Delete file' || fail "no delete question"
 sleep 0.3; keys Return; refocus
 wait_for 10 test ! -e "$roms/$latin" || fail "delete did not happen"
 

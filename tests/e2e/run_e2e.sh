@@ -49,7 +49,7 @@ timeout 10 "$prog/kalmora-launcher" >"$work/second.log" 2>&1 || fail "second ins
 keys alt+w f m
 # Up selects "Alpha.vb"; File > Rename asks for the new name in a box of its own.
 keys Up alt+f r
-wait_for 10 test -n "$(dialog 'Rename file')" || fail "no rename box"
+wait_for 10 has_dialog 'Rename file' || fail "no rename box"
 sleep 0.3
 xdotool type --delay 30 'Renamed game.vb'; keys Return; refocus
 wait_for 10 test -e "$roms/Renamed game.vb" || fail "rename did not happen"
@@ -57,12 +57,12 @@ wait_for 10 test -e "$roms/Renamed game.vb" || fail "rename did not happen"
 # The list was re-read; whether or not it has a current entry, Down then Up selects the first,
 # the odd name. File > Delete asks, Return is Yes.
 keys Down Up alt+f d
-wait_for 10 test -n "$(dialog 'Delete file')" || fail "no delete question"
+wait_for 10 has_dialog 'Delete file' || fail "no delete question"
 sleep 0.3; keys Return; refocus
 wait_for 10 test ! -e "$roms/$odd" || fail "delete did not happen"
 # Config > Reset emulator, Yes: the keyboard layout goes back to 1.
 keys alt+n e
-wait_for 10 test -n "$(dialog 'Reset emulator configuration')" || fail "no reset question"
+wait_for 10 has_dialog 'Reset emulator configuration' || fail "no reset question"
 sleep 0.3; keys Return; refocus
 
 exit_launcher

@@ -2,7 +2,7 @@
 # A ROM file opened from outside, as a file manager does: with the window running it is
 # handed over and launched with the options the window shows (changed by keyboard, not
 # saved); after the window was killed, the next file starts with the saved options and no
-# window; the next plain start opens the window again.
+# window, and a missing file gets an error box; the next plain start opens the window again.
 set -euo pipefail
 launcher="$1"
 . "$(dirname "$0")/lib.sh"
@@ -43,6 +43,17 @@ expect_args "without a window" "$other/Wario Land.vb" "${switches[@]}"
 sleep 0.5
 [ -z "$(xdotool search --name '^Kalmora Launcher - GUI for Kalmora Boy$' 2>/dev/null)" ] || fail "a window opened"
 cmp -s "$prog/Data/Settings.ini" "$work/settings.saved" || fail "Settings.ini changed"
+
+# Without a window, a file that is not there is named in an error box, and nothing starts.
+"$prog/kalmora-launcher" "$other/Missing.vb" >"$work/missing.log" 2>&1 &
+missing_pid=$!
+wait_for 20 has_dialog Error || fail "no error box for a missing file"
+box="$(dialog Error)"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+sleep 0.3; keys Return
+wait_for 10 bash -c "! kill -0 $missing_pid 2>/dev/null" || fail "the error box did not end the start"
+! wait "$missing_pid" || fail "a failed start reported success"
+[ ! -f "$emu/args.txt" ] || fail "the emulator was started for a missing file"
 
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
 app_pid=$!
