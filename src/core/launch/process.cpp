@@ -34,9 +34,12 @@ struct ExecImage {
     // In the child: never returns; the errno of a failure goes down the channel.
     [[noreturn]] void exec(int channel) const
     {
+        // The emulator starts with the signals as a shell would give them: none blocked, and a
+        // broken pipe ending it rather than ignored as a GUI program may have it.
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
         int error = 0;
         if (folder && ::chdir(folder) != 0)
             error = errno;
