@@ -465,6 +465,8 @@ private slots:
         QTest::newRow("MZ, no Wine") << QByteArray("MZ\x90\0\x03", 5) << false << "no wine";
         QTest::newRow("native script, Wine on the PATH") << QByteArray("#!/bin/sh\n") << true << "native";
         QTest::newRow("native script, no Wine") << QByteArray("#!/bin/sh\n") << false << "native";
+        QTest::newRow("MZ, WINE names another Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "WINE";
+        QTest::newRow("MZ, WINE names a missing Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "no WINE";
     }
     void windowsEmulatorsStartThroughWine()
     {
@@ -483,11 +485,23 @@ private slots:
         }
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", fx.root.filePath("nowhere").toUtf8() + ":" + bin.toUtf8());
+        const QString staging = fx.root.filePath("wine staging/bin/wine");
+        if (outcome.endsWith("WINE")) {
+            QDir().mkpath(QFileInfo(staging).path());
+            if (outcome == "WINE") {
+                writeFile(staging, "#!/bin/sh\n");
+                QFile::setPermissions(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+            qputenv("WINE", staging.toUtf8());
+        }
         frmKL& w = fx.start();
         fx.select("b game.vb");
         const QString status = w.lblStatus->text();
         w.mnuFileLaunch_Click();
         qputenv("PATH", oldPath);
+        qunsetenv("WINE");
+        if (outcome == "no WINE")
+            outcome = "no wine";  // the box is the same: the Wine the user chose is not there
 
         const QStringList switches{"-display", "frame", "-dspmode", "normal", "-pallet", "normal", "-brite", "1.0",
                                    "-sclscr", "1", "-frmskp", "0"};
@@ -504,8 +518,8 @@ private slots:
         QCOMPARE(fx.platform.starts.size(), 1);
         const ProcessRequest& r = fx.platform.starts[0];
         QCOMPARE(r.workingDirectory, fx.emu);
-        if (outcome == "wine") {
-            QCOMPARE(r.program, bin + "/wine");
+        if (outcome == "wine" || outcome == "WINE") {
+            QCOMPARE(r.program, outcome == "WINE" ? staging : bin + "/wine");
             QString drive = "Z:" + fx.roms + "/b game.vb";
             drive.replace('/', '\\');
             QCOMPARE(r.arguments, QStringList({fx.emu + "/kalmora_boy.exe", drive}) + switches);
