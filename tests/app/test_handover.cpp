@@ -7,6 +7,8 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -139,6 +141,46 @@ private slots:
         QVERIFY(fx.platform.boxes.isEmpty());
         QCOMPARE(w.lstFiles->fileName(), QString("A Game.VB"));
         QVERIFY(status != w.lblStatus->text());
+    }
+
+    // Another user gets nowhere even where the folder and the socket would let him in: the
+    // window asks the kernel who is on the other end.
+    void anotherUserIsRefused()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to connect as another user");
+        Listening fx;
+        QSignalSpy handed(&fx.server, &HandoverServer::fileHanded);
+        QVERIFY(QFile::setPermissions(fx.root.path(), QFileDevice::Permissions(0x7777)));
+        QVERIFY(::chmod(QFile::encodeName(fx.socket).constData(), 0777) == 0);
+        const std::string socket = fx.socket.toStdString();
+        const std::string file = (fx.roms + "/b game.vb").toStdString();
+        // Everything the child needs is made before the fork: a child of a process with
+        // threads may only make async-signal-safe calls.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, socket.c_str(), socket.size() + 1);
+        const std::string message = file + '\0';
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+                ::_exit(1);
+            const bool sent = ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size());
+            ::_exit(sent ? 0 : 2);
+        }
+        int status = 0;
+        bool ended = false;  // the macro asks once more after the loop; a child is reaped once
+        QTRY_VERIFY(ended || (ended = ::waitpid(pid, &status, WNOHANG) == pid));
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the other user could not even connect");
+        QTest::qWait(200);
+        QCOMPARE(handed.size(), 0);
+        QVERIFY(fx.platform.starts.isEmpty());
+        // The owner still can.
+        QVERIFY(handOver(socket, file));
+        QTRY_COMPARE(handed.size(), 1);
     }
 
     // A window that was killed leaves its socket file: nobody answers there, so a hand-over
