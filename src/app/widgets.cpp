@@ -243,7 +243,7 @@ void FileListBox::refresh() { reread(); }
 void FileListBox::showNames(kl::NameList names)
 {
     m_readPending = false;
-    m_model.setNames(std::move(names));
+    setNames(std::move(names));
 }
 
 void FileListBox::reread()
