@@ -1143,7 +1143,12 @@ void frmKL::saveShownGame()
     if (m_gameShown.empty())
         return;
     if (kl::saveGameOptions(m_config, m_gameShown, m_binder.read()) != kl::KeepResult::Kept)
-        showError(kKeepFailed.arg(fromBytes(m_gameShown), fromBytes(kl::gameOptionsPath(m_config, m_gameShown).value_or(""))));
+        showKeepFailed(m_gameShown);
+}
+
+void frmKL::showKeepFailed(const std::string& rom)
+{
+    showError(kKeepFailed.arg(fromBytes(rom), fromBytes(kl::gameOptionsPath(m_config, rom).value_or(""))));
 }
 
 void frmKL::mnuFileKeepOptions_Click()
@@ -1156,9 +1161,7 @@ void frmKL::mnuFileKeepOptions_Click()
     const std::string rom = toBytes(name);
     switch (kl::saveGameOptions(m_config, rom, m_binder.read())) {
     case kl::KeepResult::NameUnusable: showError(kKeepNameUnusable.arg(name)); return;
-    case kl::KeepResult::Failed:
-        showError(kKeepFailed.arg(name, fromBytes(kl::gameOptionsPath(m_config, rom).value_or(""))));
-        return;
+    case kl::KeepResult::Failed: showKeepFailed(rom); return;
     case kl::KeepResult::Kept: break;
     }
     if (!m_windowOptions)

@@ -202,6 +202,7 @@ private:
     void showWindowOptions();
     void optionControlChanged();
     void saveShownGame();
+    void showKeepFailed(const std::string& romName);
     void buildMenus();
     void buildVideoTab(QWidget* page);
     void buildControlsTab(QWidget* page);
