@@ -56,14 +56,20 @@ bool handOverToRunningWindow(const std::string& programFolder, const std::string
     }
 }
 
-// The command to start, or nothing after its failure's line on standard error.
+// The command to start, or nothing after its failure's line on standard error. Printing a
+// command needs no emulator, starting one does.
 std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFolder, const std::string& file,
-                                                  int& status)
+                                                  int& status, bool toStart = true)
 {
     kl::FileLaunchPlan start = plan(programFolder, file);
+    if (!toStart && start.problem == kl::FileLaunchProblem::EmulatorNotFound)
+        start.problem = kl::FileLaunchProblem::None;
     switch (start.problem) {
     case kl::FileLaunchProblem::FileMissing: status = fail(kl::fileNotFoundMessage(file), kFailed); break;
     case kl::FileLaunchProblem::WineNotFound: status = fail(std::string(kl::kWineNotFoundMessage), kNotStarted); break;
+    case kl::FileLaunchProblem::EmulatorNotFound:
+        status = fail(std::string(kl::kEmulatorNotFoundMessage), kNotStarted);
+        break;
     case kl::FileLaunchProblem::None: return std::move(start.command);
     }
     return std::nullopt;
@@ -87,7 +93,7 @@ int runFile(const std::string& programFolder, const std::string& file)
 int printCommand(const std::string& programFolder, const std::string& file)
 {
     int status = 0;
-    const auto command = commandOrFailure(programFolder, file, status);
+    const auto command = commandOrFailure(programFolder, file, status, false);
     if (!command)
         return status;
     const std::string text = kl::shellCommand(*command);
@@ -105,6 +111,8 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
         message = kl::fileNotFoundMessage(file);
     else if (start.problem == kl::FileLaunchProblem::WineNotFound)
         message = kl::kWineNotFoundMessage;
+    else if (start.problem == kl::FileLaunchProblem::EmulatorNotFound)
+        message = kl::kEmulatorNotFoundMessage;
     else if (!kl::startDetached(start.command))
         message = kl::kEmulatorNotFoundMessage;
     if (message.empty())

@@ -898,7 +898,7 @@ bool frmKL::startEmulator(const kl::EmulatorSettings& options, const std::string
         showError(kNoWine);
         return false;
     }
-    if (!m_platform.startDetached(toRequest(plan.command))) {
+    if (plan.problem == kl::StartProblem::EmulatorNotFound || !m_platform.startDetached(toRequest(plan.command))) {
         showError(kNoEmulator);
         return false;
     }

@@ -44,16 +44,20 @@ struct CliFixture {
 
     // The arguments reach the program as these exact bytes: QProcess would encode them as
     // UTF-8, so a script spells each byte out for printf.
-    Result run(const QList<QByteArray>& arguments, const std::function<void(QProcess&)>& whileRunning = {})
+    // `before` runs in the shell that then becomes the launcher, through `wrapper` when one is
+    // given: what a caller leaves set up.
+    Result run(const QList<QByteArray>& arguments, const std::function<void(QProcess&)>& whileRunning = {},
+               const QByteArray& before = {}, const QMap<QString, QString>& variables = {},
+               const QByteArray& wrapper = {})
     {
-        QByteArray script = "set --\n";
+        QByteArray script = before + "\nset --\n";
         for (const QByteArray& argument : arguments) {
             QByteArray octal;
             for (const char c : argument)
                 octal += "\\0" + QByteArray::number(static_cast<unsigned char>(c), 8);
             script += "a=$(printf '%b.' '" + octal + "'); set -- \"$@\" \"${a%.}\"\n";
         }
-        script += "exec \"$LAUNCHER\" \"$@\"\n";
+        script += "exec " + wrapper + " \"$LAUNCHER\" \"$@\"\n";
         writeFile(root.filePath("start.sh"), script);
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -61,6 +65,8 @@ struct CliFixture {
         env.remove("WAYLAND_DISPLAY");  // none of these may need a display
         env.insert("XDG_RUNTIME_DIR", root.path());
         env.insert("LAUNCHER", program + "/kalmora-launcher");
+        for (auto v = variables.begin(); v != variables.end(); ++v)
+            env.insert(v.key(), v.value());
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(roms);
         p.start("sh", {root.filePath("start.sh")});
@@ -116,6 +122,94 @@ private slots:
         QCOMPARE(r.status, status);
         QCOMPARE(fx.recorded("args"), (fx.roms + "/Game.vb").toUtf8() + '\0' + kSwitches);
         QCOMPARE(r.err, QByteArray());
+    }
+
+    // A front-end stops a game by signalling the launcher: the emulator gets the signal and
+    // ends, and the launcher reports how it ended.
+    void runPassesSignalsOn_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void runPassesSignalsOn()
+    {
+        QFETCH(int, signal);
+        CliFixture fx;
+        fx.emulator("echo $$ > \"$0.pid\"\nexec sleep 30\n");
+        writeFile(fx.roms + "/Game.vb", "x");
+        pid_t emulator = 0;
+        const Result r = fx.run({"--run", "Game.vb"}, [&](QProcess& p) {
+            QTRY_VERIFY_WITH_TIMEOUT(!fx.recorded("pid").startsWith("<missing>"), 10000);
+            emulator = fx.recorded("pid").trimmed().toInt();
+            ::kill(static_cast<pid_t>(p.processId()), signal);
+        });
+        QCOMPARE(r.status, 128 + signal);
+        QVERIFY(emulator > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(emulator, 0) != 0, 5000);
+    }
+
+    // A caller that ignores SIGCHLD (it is inherited) must not turn a game that ran into a
+    // failed start.
+    void runReportsTheStatusWhenTheCallerIgnoresChildren()
+    {
+        CliFixture fx;
+        fx.emulator("exit 5\n");
+        writeFile(fx.roms + "/Game.vb", "x");
+        const Result r = fx.run({"--run", "Game.vb"}, {}, {}, {}, "perl -e '$SIG{CHLD} = \"IGNORE\"; exec @ARGV'");
+        QCOMPARE(r.err, QByteArray());
+        QCOMPARE(r.status, 5);
+    }
+
+    // With no emulator folder the program is looked for on the PATH: the file that is checked
+    // for Wine is the file that starts, and a copy in the current folder is never picked up.
+    void runWithoutAnEmulatorFolder_data()
+    {
+        QTest::addColumn<bool>("onPath");
+        QTest::newRow("a Windows program on the PATH") << true;
+        QTest::newRow("one in the current folder only") << false;
+    }
+    void runWithoutAnEmulatorFolder()
+    {
+        QFETCH(bool, onPath);
+        CliFixture fx;
+        QStringList lines = defaultSettingsLines("", fx.roms);
+        lines[16] = " 1 ";
+        writeFile(fx.program + "/Data/Settings.ini", crlf(lines));
+        const QString bin = fx.root.filePath("bin");
+        QDir().mkpath(bin);
+        const QString exe = (onPath ? bin : fx.roms) + "/kalmora_boy.exe";
+        writeFile(exe, "MZ\x90\0not really a program");
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString wine = fx.root.filePath("wine");
+        writeFile(wine, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.args\"\n");
+        QFile::setPermissions(wine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(fx.roms + "/Game.vb", "x");
+        const Result r = fx.run({"--run", "Game.vb"}, {}, {},
+                                {{"PATH", bin + ":/usr/bin:/bin"}, {"WINE", wine}});
+        if (onPath) {
+            QCOMPARE(r.err, QByteArray());
+            QCOMPARE(r.status, 0);
+            QCOMPARE(readFile(wine + ".args"), exe.toUtf8() + '\0' + "Z:" + QString(fx.roms + "/Game.vb").replace('/', '\\').toUtf8()
+                                                   + '\0' + kSwitches);
+        } else {
+            QCOMPARE(r.status, 127);
+            QVERIFY2(r.err.startsWith("kalmora-launcher: Emulator \"kalmora_boy.exe\" was not found."), r.err.constData());
+            QVERIFY(!QFile::exists(wine + ".args"));
+        }
+    }
+
+    // Descriptors the caller left open (or Qt, or the lock) never reach the emulator.
+    void runStartsTheEmulatorWithTheStandardDescriptorsOnly()
+    {
+        CliFixture fx;
+        QFile::remove(fx.emu + "/kalmora_boy.exe");
+        QVERIFY(QFile::copy(QStringLiteral(KL_STAND_IN), fx.emu + "/kalmora_boy.exe"));
+        writeFile(fx.roms + "/Game.vb", "x");
+        const Result r = fx.run({"--run", "Game.vb"}, {}, "exec 7</dev/null 9>\"$LAUNCHER.fd\"");
+        QCOMPARE(r.status, 0);
+        QCOMPARE(readFile(fx.emu + "/fds.txt"), QByteArray("0\n1\n2\n"));
     }
 
     // A game with options of its own starts with them, from any folder; another game, or one

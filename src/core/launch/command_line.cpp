@@ -1,9 +1,9 @@
 // Composition of the emulator command line and of the argument vector the launch starts.
 #include "command_line.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "../file_kind.h"
 
 namespace kl {
 
@@ -60,19 +60,16 @@ LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view r
 
 bool isWindowsExecutable(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openRegularFile(path);
     if (fd < 0)
         return false;
-    struct stat st {};
     char mark[2] = {};
-    // A FIFO or device named like the emulator must not block or be read.
-    const bool isMz = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, mark, 2) == 2 && mark[0] == 'M'
-                      && mark[1] == 'Z';
+    const bool isMz = ::read(fd, mark, 2) == 2 && mark[0] == 'M' && mark[1] == 'Z';
     ::close(fd);
     return isMz;
 }
 
-std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList)
+std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList, ProgramKind kind)
 {
     if (name.empty() || name.find('/') != std::string_view::npos)
         return std::nullopt;
@@ -83,8 +80,8 @@ std::optional<std::string> findOnPath(std::string_view name, std::string_view pa
             end = pathList.size();
         const std::string folder(pathList.substr(start, end - start));
         const std::string candidate = folder + '/' + std::string(name);
-        struct stat st {};
-        if (!folder.empty() && folder.front() == '/' && ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+        if (!folder.empty() && folder.front() == '/'
+            && (isExecutableFile(candidate) || (kind == ProgramKind::ExecutableOrWindows && isWindowsExecutable(candidate))))
             return candidate;
         start = end + 1;
     }
@@ -111,10 +108,6 @@ LaunchCommand wineLaunchCommand(const LaunchCommand& native, std::string_view wi
     return cmd;
 }
 
-bool CheckFolderExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool CheckFolderExists(const std::string& path) { return fileKind(path) == FileKind::Folder; }
 
 }  // namespace kl

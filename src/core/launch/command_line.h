@@ -36,10 +36,14 @@ LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view r
 // True when the file begins with "MZ", the mark of DOS and Windows executables.
 bool isWindowsExecutable(const std::string& path);
 
-// The first executable regular file of that name in the absolute folders of a PATH-style
+// What a PATH search takes: a program with the run bit, or that or a Windows program (which
+// starts through Wine and needs no run bit).
+enum class ProgramKind { Executable, ExecutableOrWindows };
+// The first regular file of that name and kind in the absolute folders of a PATH-style
 // list. Empty and relative entries are skipped: the start changes folder, and a program
 // picked up from whatever folder is current is not one the user chose. Nothing when none.
-std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList);
+std::optional<std::string> findOnPath(std::string_view name, std::string_view pathList,
+                                      ProgramKind kind = ProgramKind::Executable);
 
 // An absolute Linux path as a Windows program reads it: every Wine prefix maps Z: to the
 // root by default, so "Z:" then the path with each "/" turned into "\".

@@ -1,8 +1,7 @@
 // The shared plan of a start from outside the window, and its shell form.
 #include "file_launch.h"
 
-#include <sys/stat.h>
-
+#include "../file_kind.h"
 
 namespace kl {
 
@@ -24,11 +23,7 @@ RomPath splitRomPath(std::string_view absolutePath)
     return path;
 }
 
-bool isExistingFile(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool isExistingFile(const std::string& path) { return fileKind(path) == FileKind::Regular; }
 
 FileLaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,
                               const StartEnvironment& environment)
@@ -42,6 +37,8 @@ FileLaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string
     StartPlan start = planStart(composeLaunch(options, rom.folder, rom.name), environment);
     if (start.problem == StartProblem::WineNotFound)
         plan.problem = FileLaunchProblem::WineNotFound;
+    else if (start.problem == StartProblem::EmulatorNotFound)
+        plan.problem = FileLaunchProblem::EmulatorNotFound;
     plan.command = std::move(start.command);
     return plan;
 }

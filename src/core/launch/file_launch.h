@@ -29,7 +29,7 @@ RomPath splitRomPath(std::string_view absolutePath);
 // True when the path names a regular file (or a link to one).
 bool isExistingFile(const std::string& path);
 
-enum class FileLaunchProblem { None, FileMissing, WineNotFound };
+enum class FileLaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound };
 struct FileLaunchPlan {
     LaunchCommand command;
     FileLaunchProblem problem = FileLaunchProblem::None;

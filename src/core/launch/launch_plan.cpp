@@ -2,9 +2,9 @@
 #include "launch_plan.h"
 
 #include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "../file_kind.h"
 #include "parameter_string.h"
 
 namespace kl {
@@ -49,12 +49,6 @@ std::string absoluteAgainst(std::string_view path, std::string_view folder)
 
 namespace {
 
-bool isExecutableFile(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 std::optional<std::string> findWine(const StartEnvironment& environment)
 {
     if (!environment.wine)
@@ -73,13 +67,23 @@ std::optional<std::string> findWine(const StartEnvironment& environment)
 StartPlan planStart(LaunchCommand command, const StartEnvironment& environment)
 {
     const std::string& here = environment.currentFolder;
+    StartPlan plan;
+    std::optional<std::string> program;
     if (command.program.find('/') != std::string::npos)
-        command.program = absoluteAgainst(command.program, here);
+        program = absoluteAgainst(command.program, here);
+    else
+        program = findOnPath(command.program, environment.path, ProgramKind::ExecutableOrWindows);
     if (!command.arguments.empty())
         command.arguments[0] = absoluteAgainst(command.arguments[0], here);
     command.workingDirectory =
         command.workingDirectory.empty() ? here : absoluteAgainst(command.workingDirectory, here);
-    StartPlan plan;
+    if (program)
+        command.program = *program;
+    if (!program) {
+        plan.problem = StartProblem::EmulatorNotFound;
+        plan.command = std::move(command);
+        return plan;
+    }
     if (isWindowsExecutable(command.program)) {
         const auto wine = findWine(environment);
         if (!wine) {

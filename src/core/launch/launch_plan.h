@@ -26,16 +26,18 @@ StartEnvironment currentStartEnvironment();
 // composes it (the ROM folder given instead of the ROM path field).
 LaunchCommand composeLaunch(const EmulatorSettings& settings, std::string_view romFolder, std::string_view fileName);
 
-enum class StartProblem { None, WineNotFound };
+enum class StartProblem { None, EmulatorNotFound, WineNotFound };
 struct StartPlan {
-    LaunchCommand command;
+    LaunchCommand command;  // with a problem: the command as far as it was planned
     StartProblem problem = StartProblem::None;
 };
 
 // The start changes into the emulator's folder, so relative paths (which the launcher read
 // against its own folder) are made absolute; absolute paths stay exactly as composed. A
-// Windows emulator then starts through the program WINE names (the winetricks convention),
-// or else through wine from the PATH.
+// program named without a folder is looked for on the PATH here, once, so the file that is
+// checked is the file that starts; none there is the emulator-not-found problem. A Windows
+// emulator then starts through the program WINE names (the winetricks convention), or else
+// through wine from the PATH.
 StartPlan planStart(LaunchCommand command, const StartEnvironment& environment);
 
 // A path made absolute against a folder, by joining; nothing is resolved or cleaned.

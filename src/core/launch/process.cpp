@@ -1,25 +1,36 @@
-// fork and exec with an error channel, so a failed start is known before the call returns.
+// fork and execve with an error channel, so a failed start is known before the call returns.
 #include "process.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
+
+extern char** environ;
 
 namespace kl {
 
 namespace {
 
+// What a front-end stops a game with; --run passes each on to the emulator.
+constexpr int kPassedOn[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+
 // Everything the child needs is prepared before the fork: after it, only async-signal-safe
-// calls are allowed in a process that may have other threads.
+// calls are allowed in a process that may have other threads, so the program is an absolute
+// path (execve, no PATH search, no fall-back to a shell) and the descriptor limit is known.
 struct ExecImage {
     std::vector<char*> argv;
     const char* program;
     const char* folder;
+    char** environment = environ;
+    int descriptorLimit;
 
     explicit ExecImage(const LaunchCommand& command)
         : program(command.program.c_str()),
@@ -29,22 +40,34 @@ struct ExecImage {
         for (const std::string& a : command.arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        rlimit limit{};
+        descriptorLimit = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                              ? static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 1 << 20))
+                              : 1 << 16;
     }
 
-    // In the child: never returns; the errno of a failure goes down the channel.
+    // In the child: never returns; the errno of a failure goes down the channel, which is
+    // itself closed by the exec.
     [[noreturn]] void exec(int channel) const
     {
+        // Descriptors that Qt, its plugins, the lock or the caller left without close-on-exec
+        // are no business of the emulator's (nor of Wine's).
+        if (::syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */) != 0)
+            for (int fd = 3; fd < descriptorLimit; ++fd)
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         // The emulator starts with the signals as a shell would give them: none blocked, and a
-        // broken pipe ending it rather than ignored as a GUI program may have it.
+        // broken pipe or a child's end at their defaults rather than ignored as a GUI program
+        // or its caller may have them.
+        ::signal(SIGPIPE, SIG_DFL);
+        ::signal(SIGCHLD, SIG_DFL);
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
         int error = 0;
         if (folder && ::chdir(folder) != 0)
             error = errno;
         else {
-            ::execvp(program, argv.data());
+            ::execve(program, argv.data(), environment);
             error = errno;
         }
         [[maybe_unused]] const auto written = ::write(channel, &error, sizeof error);
@@ -72,6 +95,77 @@ pid_t waitFor(pid_t pid, int& status)
     while (r < 0 && errno == EINTR);
     return r;
 }
+
+// While --run waits, a stop signal for the launcher is meant for the game.
+volatile sig_atomic_t g_emulator = 0;
+void passOn(int signal)
+{
+    if (g_emulator > 0)
+        ::kill(static_cast<pid_t>(g_emulator), signal);
+}
+
+// The signal set-up of a wait, undone when it ends: children are waited for even when the
+// caller ignored SIGCHLD (which would make the kernel reap them), and the stop signals that
+// the caller did not ignore are passed on. They are blocked until the emulator is known.
+class PassingOn {
+public:
+    PassingOn()
+    {
+        struct sigaction wait {};
+        wait.sa_handler = SIG_DFL;
+        sigemptyset(&wait.sa_mask);
+        ::sigaction(SIGCHLD, &wait, &m_child);
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (const int s : kPassedOn)
+            sigaddset(&stops, s);
+        ::sigprocmask(SIG_BLOCK, &stops, &m_mask);
+        struct sigaction pass {};
+        pass.sa_handler = passOn;  // no SA_RESTART: the wait is simply resumed
+        sigemptyset(&pass.sa_mask);
+        for (std::size_t i = 0; i < std::size(kPassedOn); ++i) {
+            ::sigaction(kPassedOn[i], nullptr, &m_old[i]);
+            m_installed[i] = m_old[i].sa_handler != SIG_IGN;  // nohup and friends stay obeyed
+            if (m_installed[i])
+                ::sigaction(kPassedOn[i], &pass, nullptr);
+        }
+    }
+    ~PassingOn()
+    {
+        for (std::size_t i = 0; i < std::size(kPassedOn); ++i)
+            if (m_installed[i])
+                ::sigaction(kPassedOn[i], &m_old[i], nullptr);
+        g_emulator = 0;
+        ::sigprocmask(SIG_SETMASK, &m_mask, nullptr);
+        ::sigaction(SIGCHLD, &m_child, nullptr);
+    }
+    PassingOn(const PassingOn&) = delete;
+    PassingOn& operator=(const PassingOn&) = delete;
+
+    // In the child, before it unblocks: the emulator starts with the caller's dispositions.
+    void undoInChild() const
+    {
+        for (std::size_t i = 0; i < std::size(kPassedOn); ++i)
+            if (m_installed[i])
+                ::signal(kPassedOn[i], SIG_DFL);
+    }
+    // In the launcher, once the emulator runs: what arrived meanwhile is passed on now.
+    void passTo(pid_t emulator)
+    {
+        g_emulator = emulator;
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (const int s : kPassedOn)
+            sigaddset(&stops, s);
+        ::sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+    }
+
+private:
+    struct sigaction m_child {};
+    struct sigaction m_old[std::size(kPassedOn)] {};
+    bool m_installed[std::size(kPassedOn)] {};
+    sigset_t m_mask {};
+};
 
 }  // namespace
 
@@ -115,6 +209,7 @@ std::optional<int> runAndWait(const LaunchCommand& command, std::string& error)
         error = std::strerror(errno);
         return std::nullopt;
     }
+    PassingOn signals;
     const pid_t child = ::fork();
     if (child < 0) {
         error = std::strerror(errno);
@@ -124,8 +219,10 @@ std::optional<int> runAndWait(const LaunchCommand& command, std::string& error)
     }
     if (child == 0) {
         ::close(channel[0]);
+        signals.undoInChild();
         image.exec(channel[1]);
     }
+    signals.passTo(child);
     ::close(channel[1]);
     const int startError = readChannel(channel[0]);
     int status = 0;

@@ -9,12 +9,14 @@
 namespace kl {
 
 // Starts the program in its working folder and returns at once; the program is not the
-// launcher's child, so nothing waits for it. A program without a folder is looked for on the
-// PATH. False when the folder could not be entered or the program not started.
+// launcher's child, so nothing waits for it. The program is a path as the planner made it: it
+// is never looked for on the PATH. It gets the standard descriptors only. False when the
+// folder could not be entered or the program not started.
 bool startDetached(const LaunchCommand& command);
 
 // Starts the program and waits for it to end: its exit status, or 128 + the number of the
-// signal that ended it. Nothing when it could not be started; `error` then says why.
+// signal that ended it. SIGTERM, SIGHUP, SIGINT and SIGQUIT sent to the launcher meanwhile
+// are passed on to it. Nothing when it could not be started; `error` then says why.
 std::optional<int> runAndWait(const LaunchCommand& command, std::string& error);
 
 }  // namespace kl
