@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
@@ -110,6 +112,44 @@ private slots:
             QVERIFY(loadSettingsFile(settings.toStdString(), loaded));
         }
         qInfo("old %d times, new %d times", sawOld, sawNew);
+        // The next save of each file clears what killed saves left beside it.
+        QVERIFY(saveSettingsFile(settings.toStdString(), oldRecord));
+        QVERIFY(saveGuiFile(gui.toStdString(), oldGui));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList({"GUI.ini", "Settings.ini"}));
+    }
+
+    // Saves never touch the process's umask: a file another thread creates meanwhile gets the
+    // mode the umask gives it, and so does a new configuration file.
+    void savesLeaveTheUmaskAlone()
+    {
+        QTemporaryDir dir;
+        const mode_t mask = ::umask(022);
+        std::atomic<bool> saving{true};
+        std::atomic<int> wrongModes{0};
+        std::thread other([&] {
+            for (int i = 0; saving; ++i) {
+                const QByteArray path = QFile::encodeName(dir.filePath("other")) + QByteArray::number(i % 50);
+                const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+                struct stat st {};
+                if (fd >= 0 && ::fstat(fd, &st) == 0 && (st.st_mode & 0777) != 0644)
+                    ++wrongModes;
+                if (fd >= 0)
+                    ::close(fd);
+                ::unlink(path.constData());
+            }
+        });
+        const EmulatorSettings record = recordWithPaths("/emu", "/roms");
+        for (int i = 0; i < 3000; ++i) {
+            const std::string path = dir.filePath("new" + QString::number(i % 20) + ".ini").toStdString();
+            ::unlink(path.c_str());
+            QVERIFY(saveSettingsFile(path, record));
+            struct stat st {};
+            QVERIFY(::stat(path.c_str(), &st) == 0 && (st.st_mode & 0777) == 0644);
+        }
+        saving = false;
+        other.join();
+        ::umask(mask);
+        QCOMPARE(wrongModes.load(), 0);
     }
 
     // Another process creates the new name at the same moment: the rename either wins and

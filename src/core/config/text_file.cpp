@@ -4,11 +4,14 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <random>
 
 namespace kl {
 
@@ -96,6 +99,62 @@ std::string folderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
+// A temporary file is the target's name, a dot, six letters or digits and ".tmp".
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempRandom = 6;
+
+bool isTemporaryOf(std::string_view entry, std::string_view base)
+{
+    const std::size_t size = base.size() + 1 + kTempRandom + kTempSuffix.size();
+    if (entry.size() != size || entry.substr(0, base.size()) != base || entry[base.size()] != '.'
+        || entry.substr(size - kTempSuffix.size()) != kTempSuffix)
+        return false;
+    for (const char c : entry.substr(base.size() + 1, kTempRandom))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+// Saves in a folder hold a shared lock on it from the temporary file's creation to its
+// rename; one that gets the exclusive lock knows nobody is mid-save there, so whatever
+// temporary files it finds were left by saves that were killed.
+void removeLeftovers(int folder, std::string_view base)
+{
+    if (::flock(folder, LOCK_EX | LOCK_NB) != 0)
+        return;
+    const int listing = ::dup(folder);
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (dir) {
+        while (const dirent* entry = ::readdir(dir))
+            if (isTemporaryOf(entry->d_name, base))
+                ::unlinkat(folder, entry->d_name, 0);
+        ::closedir(dir);
+    } else if (listing >= 0) {
+        ::close(listing);
+    }
+    ::flock(folder, LOCK_UN);
+}
+
+// A new temporary file beside the target, close-on-exec. Its mode is left to the kernel,
+// which applies the umask: changing the umask to read it would hit files that other threads
+// create meanwhile.
+int createTemporary(int folder, std::string_view base, std::string& name)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name.assign(base);
+        name += '.';
+        for (std::size_t i = 0; i < kTempRandom; ++i)
+            name += kLetters[device() % (sizeof kLetters - 1)];
+        name += kTempSuffix;
+        const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view content)
@@ -114,32 +173,29 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return false;
 
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    const std::size_t slash = target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
         return false;
-    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+    removeLeftovers(folder, base);
+    ::flock(folder, LOCK_SH);
+    std::string temp;
+    const int fd = createTemporary(folder, base, temp);
+    bool ok = fd >= 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     if (ok && exists)
         ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-    else if (ok) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    }
-    ok = (::close(fd) == 0) && ok;
+    if (fd >= 0)
+        ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
+        ok = ::renameat(folder, temp.c_str(), folder, base.c_str()) == 0;
+    if (!ok && fd >= 0)
+        ::unlinkat(folder, temp.c_str(), 0);
     // Make the rename itself durable; a failure here no longer endangers the old content.
-    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    if (ok)
+        ::fsync(folder);
+    ::close(folder);  // and with it the shared lock
+    return ok;
 }
 
 std::optional<double> parseDecimal(std::string_view text)

@@ -34,7 +34,8 @@ private:
 };
 
 // Writes the whole content to a temporary file beside the target and renames it over the
-// target once it is complete and flushed, so a failed save leaves the old file whole.
+// target once it is complete and flushed, so a failed save leaves the old file whole. The
+// temporary files of saves that were killed part-way are removed by the next save.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
 // Number conversions shared by both files. A decimal number: optional blanks, optional sign,
