@@ -1,6 +1,8 @@
 // Entry point: the window (one per user and program folder), or a ROM file from outside.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "arguments.h"
 #include "bytes.h"
 #include "cli.h"
@@ -22,8 +24,12 @@ int main(int argc, char** argv)
     case Invocation::Mode::Window: break;
     }
     // A second instance ends here: no window, no file read or written.
-    if (!acquireSingleInstanceLock(folder))
+    const InstanceLock lock = acquireSingleInstanceLock(folder);
+    if (lock == InstanceLock::HeldByAnother)
         return 0;
+    if (lock == InstanceLock::Unavailable)
+        std::fputs("kalmora-launcher: no private runtime folder; this window runs without single-instance and "
+                   "hand-over\n", stderr);
     kl::FolderPrefetch prefetch(folder);  // reads the ROM folder while Qt and the window start
 
     QApplication app(argc, argv);
@@ -36,7 +42,7 @@ int main(int argc, char** argv)
     window.show();
     HandoverServer handover;
     QObject::connect(&handover, &HandoverServer::fileHanded, &window, &frmKL::launchHandedFile);
-    if (const auto socket = handoverSocketPath(folder))
+    if (const auto socket = handoverSocketPath(folder); socket && lock == InstanceLock::Held)
         handover.listen(*socket);
     return app.exec();
 }

@@ -26,13 +26,6 @@ std::string instanceName(const std::string& programFolder, const char* suffix)
     return name;
 }
 
-std::string lockPath(const std::string& programFolder)
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string dir = runtime && *runtime ? runtime : "/tmp";
-    return dir + instanceName(programFolder, "lock");
-}
-
 // A folder only this user can enter: ours, not a link, no rights for group or others.
 bool isPrivateFolder(const std::string& path)
 {
@@ -41,24 +34,45 @@ bool isPrivateFolder(const std::string& path)
            && (st.st_mode & 077) == 0;
 }
 
+std::optional<std::string> lockPath(const std::string& programFolder)
+{
+    const auto folder = privateRuntimeFolder();
+    return folder ? std::optional(*folder + instanceName(programFolder, "lock")) : std::nullopt;
+}
+
 }  // namespace
 
-bool acquireSingleInstanceLock(const std::string& programFolder)
+std::optional<std::string> privateRuntimeFolder()
 {
-    const std::string path = lockPath(programFolder);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && isPrivateFolder(runtime))
+        return std::string(runtime);
+    // One that exists must be ours and private already; another user may have made it to
+    // catch our messages or to hold our lock.
+    const std::string folder = "/tmp/kalmora-launcher-" + std::to_string(::getuid());
+    ::mkdir(folder.c_str(), 0700);
+    if (!isPrivateFolder(folder))
+        return std::nullopt;
+    return folder;
+}
+
+InstanceLock acquireSingleInstanceLock(const std::string& programFolder)
+{
+    const auto path = lockPath(programFolder);
+    const int fd = path ? ::open(path->c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600) : -1;
     if (fd < 0)
-        return true;  // no place for a lock: better a second window than no window at all
+        return InstanceLock::Unavailable;  // better a second window than no window at all
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return false;
+        return InstanceLock::HeldByAnother;
     }
-    return true;  // the descriptor stays open, and the lock held, until the process ends
+    return InstanceLock::Held;  // the descriptor stays open, and the lock held, until the process ends
 }
 
 bool instanceRunning(const std::string& programFolder)
 {
-    const int fd = ::open(lockPath(programFolder).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const auto path = lockPath(programFolder);
+    const int fd = path ? ::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW) : -1;
     if (fd < 0)
         return false;
     // A shared lock is refused only while the window holds its exclusive one; it is dropped
@@ -70,19 +84,8 @@ bool instanceRunning(const std::string& programFolder)
 
 std::optional<std::string> handoverSocketPath(const std::string& programFolder)
 {
-    std::string dir;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && isPrivateFolder(runtime)) {
-        dir = runtime;
-    } else {
-        // Without a runtime folder: a folder of our own in /tmp. One that exists must be ours
-        // and private already; another user may have made it to catch our messages.
-        dir = "/tmp/kalmora-launcher-" + std::to_string(::getuid());
-        ::mkdir(dir.c_str(), 0700);
-        if (!isPrivateFolder(dir))
-            return std::nullopt;
-    }
-    return dir + instanceName(programFolder, "sock");
+    const auto folder = privateRuntimeFolder();
+    return folder ? std::optional(*folder + instanceName(programFolder, "sock")) : std::nullopt;
 }
 
 std::string runningProgramFolder()
