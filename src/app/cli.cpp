@@ -40,7 +40,8 @@ kl::FileLaunchPlan plan(const std::string& programFolder, const std::string& fil
     return kl::planFileLaunch(options, file, kl::currentStartEnvironment());
 }
 
-// A window that is starting holds its lock before it listens; it is given a few seconds.
+// A window that is starting holds its lock before it listens; it is given a few seconds. One
+// that listens but does not take the file (it is exiting, or does not answer) is not waited for.
 bool handOverToRunningWindow(const std::string& programFolder, const std::string& file)
 {
     const auto socket = handoverSocketPath(programFolder);
@@ -48,8 +49,11 @@ bool handOverToRunningWindow(const std::string& programFolder, const std::string
         return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (true) {
-        if (handOver(*socket, file))
-            return true;
+        switch (handOver(*socket, file)) {
+        case Handover::Taken: return true;
+        case Handover::Refused: return false;
+        case Handover::NoWindow: break;
+        }
         if (!instanceRunning(programFolder) || std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -33,6 +33,7 @@
 #include "launch/launch_plan.h"
 #include "launch/parameter_string.h"
 #include "bytes.h"
+#include "handover.h"
 #include "platform.h"
 #include "prefetched_listing.h"
 #include "theme/theme_colors.h"
@@ -876,6 +877,12 @@ void frmKL::mnuFileLaunch_Click()
         return;
     }
     startEmulator(m_binder.read(), romPath, toBytes(lstFiles->fileName()));
+}
+
+void takeHandedFiles(HandoverServer& server, frmKL& window)
+{
+    server.setTaking([&window] { return window.takesHandedFiles(); });
+    QObject::connect(&server, &HandoverServer::fileHanded, &window, &frmKL::launchHandedFile);
 }
 
 void frmKL::launchHandedFile(const std::string& absolutePath)

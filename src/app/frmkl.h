@@ -31,6 +31,8 @@ namespace kl {
 class FolderPrefetch;
 }
 
+class HandoverServer;
+
 class frmKL : public QMainWindow {
     Q_OBJECT
 public:
@@ -60,6 +62,8 @@ public:
     // A ROM file handed over by a second start: launched as the launch routine launches,
     // with the file's own folder; the list, its folder and its selection stay as they are.
     void launchHandedFile(const std::string& absolutePath);
+    // False once the exit has begun: a file handed over then is left to the second process.
+    bool takesHandedFiles() const { return !m_exiting; }
     void mnuFileLaunch_Click();
     void cmdLaunch_Click();
     void cmdHelp_Click();
@@ -236,3 +240,6 @@ private:
     bool m_writingOptions = false;
     EvenTabBar* m_tabBar = nullptr;
 };
+
+// The window takes the files handed over to it, while it is not exiting.
+void takeHandedFiles(HandoverServer& server, frmKL& window);

@@ -1,9 +1,14 @@
-// Handing a ROM file to the running window over a local socket: one absolute path per
-// connection, its bytes ended by a NUL (no path holds one), from the same user only.
+// Handing a ROM file to the running window over a local socket, from the same user only.
+// The second process sends one absolute path ended by a NUL (no path holds one); the window
+// answers 'A' when it will take it, or 'X' when it will not (it is exiting); the second
+// process confirms with 'G', and only then does the window start the file. A second process
+// that gave up waiting closes instead, so a late window starts nothing: every file is
+// started once, by one of the two.
 #pragma once
 
 #include <QObject>
 
+#include <functional>
 #include <string>
 
 class QByteArray;
@@ -22,18 +27,22 @@ public:
     // Listens at the path. A socket file left by a window that died is replaced; one that
     // answers belongs to a live window and is left alone (false).
     bool listen(const std::string& socketPath);
+    // Asked before a file is accepted; a window that is exiting takes none.
+    void setTaking(std::function<bool()> taking) { m_taking = std::move(taking); }
 
 signals:
     void fileHanded(const std::string& absolutePath);
 
 private:
     void accept();
-    void finish(const QByteArray& message);
 
     QLocalServer* m_server;
     std::string m_path;
+    std::function<bool()> m_taking = [] { return true; };
 };
 
-// The other end, in the second process: true when a window took the path (it then launches
-// it); false when nobody listens there.
-bool handOver(const std::string& socketPath, const std::string& absolutePath);
+// The other end, in the second process. Taken: the window will start the file (or show why
+// it cannot). Refused: a window is there but did not take it (it is exiting, or did not
+// answer within a few seconds). NoWindow: nobody listens there.
+enum class Handover { Taken, Refused, NoWindow };
+Handover handOver(const std::string& socketPath, const std::string& absolutePath);

@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     window.Form_Load();
     window.show();
     HandoverServer handover;
-    QObject::connect(&handover, &HandoverServer::fileHanded, &window, &frmKL::launchHandedFile);
+    takeHandedFiles(handover, window);
     if (const auto socket = handoverSocketPath(folder); socket && lock == InstanceLock::Held)
         handover.listen(*socket);
     return app.exec();

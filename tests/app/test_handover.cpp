@@ -3,7 +3,10 @@
 #include <QtTest>
 
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+
+#include <future>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -42,6 +45,16 @@ void sendRaw(const QString& socketPath, const QByteArray& bytes)
     ::close(fd);
 }
 
+// The second process's end of a hand-over, from a thread of its own: the window answers
+// from this thread's event loop, which runs meanwhile.
+bool handedOver(const std::string& socket, const std::string& file)
+{
+    auto answer = std::async(std::launch::async, [=] { return handOver(socket, file); });
+    while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return answer.get() == Handover::Taken;
+}
+
 // A started window listening for hand-overs, as main sets it up.
 struct Listening : WindowFixture {
     HandoverServer server;
@@ -52,7 +65,7 @@ struct Listening : WindowFixture {
         defaults();
         start();
         QVERIFY(server.listen(socket.toStdString()));
-        QObject::connect(&server, &HandoverServer::fileHanded, window.get(), &frmKL::launchHandedFile);
+        takeHandedFiles(server, *window);
     }
 };
 
@@ -80,7 +93,7 @@ private slots:
         const QByteArray file = QFile::encodeName(elsewhere) + "/Wario \xe9.vb";
         const int fd = ::open(file.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0 && ::close(fd) == 0);
-        QVERIFY(handOver(socket.toStdString(), file.toStdString()));
+        QVERIFY(handedOver(socket.toStdString(), file.toStdString()));
         QTRY_COMPARE(handed.size(), 1);
 
         QCOMPARE(fx.platform.boxes.size(), 0);
@@ -97,7 +110,7 @@ private slots:
         QVERIFY(status != w.lblStatus->text());
 
         // A file that is gone by the time it arrives is named in an error box.
-        QVERIFY(handOver(socket.toStdString(), (fx.root.filePath("gone.vb")).toStdString()));
+        QVERIFY(handedOver(socket.toStdString(), (fx.root.filePath("gone.vb")).toStdString()));
         QTRY_COMPARE(fx.platform.boxes.size(), 1);
         QCOMPARE(fx.platform.boxes[0].text, "File \"" + fx.root.filePath("gone.vb") + "\" was not found.");
         QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
@@ -132,7 +145,7 @@ private slots:
         sendRaw(socket, message);
         // A good message after the bad one is taken: the window still listens, and the bad
         // one was dropped, not delivered late.
-        QVERIFY(handOver(socket.toStdString(), (fx.roms + "/b game.vb").toStdString()));
+        QVERIFY(handedOver(socket.toStdString(), (fx.roms + "/b game.vb").toStdString()));
         QTRY_COMPARE(handed.size(), 1);
         QTest::qWait(50);
         QCOMPARE(handed.size(), 1);
@@ -179,8 +192,38 @@ private slots:
         QCOMPARE(handed.size(), 0);
         QVERIFY(fx.platform.starts.isEmpty());
         // The owner still can.
-        QVERIFY(handOver(socket, file));
+        QVERIFY(handedOver(socket, file));
         QTRY_COMPARE(handed.size(), 1);
+    }
+
+    // A window that has begun to exit (saving its options, perhaps showing why that failed)
+    // starts nothing more, and says so: the file is not counted as taken.
+    void anExitingWindowTakesNothing()
+    {
+        Listening fx;
+        fx.window->mnuFileExit_Click();
+        QCOMPARE(fx.platform.ends, 1);
+        QVERIFY(!handedOver(fx.socket.toStdString(), (fx.roms + "/b game.vb").toStdString()));
+        QTest::qWait(100);
+        QVERIFY(fx.platform.starts.isEmpty());
+    }
+
+    // A window that does not answer (stopped, or busy) within a few seconds has not taken the
+    // file; when it reads the file later it must not start it, for the second process has.
+    void aWindowThatDoesNotAnswerTakesNothing()
+    {
+        Listening fx;
+        QElapsedTimer clock;
+        clock.start();
+        // This thread runs the window, so it cannot answer while the hand-over waits.
+        QCOMPARE(handOver(fx.socket.toStdString(), (fx.roms + "/b game.vb").toStdString()), Handover::Refused);
+        QVERIFY2(clock.elapsed() < 8000, "the hand-over waited too long");
+        QTest::qWait(500);
+        QVERIFY(fx.platform.starts.isEmpty());
+        QVERIFY(fx.platform.boxes.isEmpty());
+        // And the window still takes the next one.
+        QVERIFY(handedOver(fx.socket.toStdString(), (fx.roms + "/b game.vb").toStdString()));
+        QTRY_COMPARE(fx.platform.starts.size(), 1);
     }
 
     // A window that was killed leaves its socket file: nobody answers there, so a hand-over
@@ -197,7 +240,7 @@ private slots:
         QVERIFY(::listen(fd, 1) == 0);
         ::close(fd);  // as a SIGKILL would: the file stays, nobody listens
         QVERIFY(QFileInfo::exists(socket));
-        QVERIFY(!handOver(socket.toStdString(), "/roms/a.vb"));
+        QCOMPARE(handOver(socket.toStdString(), "/roms/a.vb"), Handover::NoWindow);
 
         HandoverServer first;
         QVERIFY(first.listen(socket.toStdString()));
@@ -205,7 +248,7 @@ private slots:
         // A live window's socket is not taken over.
         HandoverServer second;
         QVERIFY(!second.listen(socket.toStdString()));
-        QVERIFY(handOver(socket.toStdString(), "/roms/a.vb"));
+        QVERIFY(handedOver(socket.toStdString(), "/roms/a.vb"));
         QTRY_COMPARE(handed.size(), 1);
         QCOMPARE(handed[0][0].value<std::string>(), std::string("/roms/a.vb"));
     }

@@ -12,7 +12,7 @@ command -v setpriv >/dev/null || { echo "lock: skipped, no setpriv"; exit 77; }
 user=64101; other=64102  # ids no account on a test machine has
 as() { local id=$1; shift; setpriv --reuid="$id" --regid="$id" --clear-groups "$@"; }
 lockdir="/tmp/kalmora-launcher-$user"
-cleanup_tmp() { rm -rf "$lockdir" "/tmp/kalmora-launcher-$user-"*; }
+cleanup_tmp() { rm -rf "$lockdir" "/tmp/kalmora-launcher-$user-"*; [ "$(stat -c %u /tmp/runtime- 2>/dev/null)" = "$user" ] && rm -rf /tmp/runtime-; true; }
 trap 'cleanup_tmp; [ -n "${holder:-}" ] && kill "$holder" 2>/dev/null; cleanup' EXIT
 cleanup_tmp
 
