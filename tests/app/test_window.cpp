@@ -456,6 +456,27 @@ private slots:
         QVERIFY(QFileInfo::exists(r.arguments.value(0)));
     }
 
+    // A blank at the end of a folder's name is part of it: the listed file in the folder as
+    // typed starts, never its namesake in a folder without the blank.
+    void foldersEndingInABlankStartWhatIsListed()
+    {
+        WindowFixture fx;
+        const QString emu = fx.emu + " ", roms = fx.roms + " ";
+        QDir().mkpath(emu);
+        QDir().mkpath(roms);
+        writeFile(roms + "/Decoy.vb", "x");
+        writeFile(fx.roms + "/Decoy.vb", "x");  // the folder without the blank holds one too
+        fx.settings(defaultSettingsLines(emu, roms));
+        frmKL& w = fx.start();
+        fx.select("Decoy.vb");
+        w.mnuFileLaunch_Click();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        const ProcessRequest& r = fx.platform.starts[0];
+        QCOMPARE(r.program, emu + "/kalmora_boy.exe");
+        QCOMPARE(r.workingDirectory, emu);
+        QCOMPARE(r.arguments.value(0), roms + "/Decoy.vb");
+    }
+
     void windowsEmulatorsStartThroughWine_data()
     {
         QTest::addColumn<QByteArray>("emulator");

@@ -40,10 +40,11 @@ std::string EmulatorCommandLine(std::string_view emuPath, std::string_view romPa
 LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view romPath, std::string_view fileName,
                                     std::string_view parameterString, PathStyle style)
 {
+    // Linux keeps a blank at the end of a folder's name, so what starts uses the folder texts
+    // as typed (the shown command line drops such blanks, as Windows does).
     LaunchCommand cmd;
-    cmd.program = emulatorPart(emuPath, style);
-    cmd.program.pop_back();  // the blank that separates the program from its first argument
-    cmd.arguments.push_back(romFolderPart(romPath, style) + std::string(fileName));
+    cmd.program = joinPath(emuPath, kEmulatorName, style);
+    cmd.arguments.push_back(joinPath(romPath, fileName, style));
     // Switch words never contain blanks; runs of blanks (an empty list text) separate nothing.
     std::size_t pos = 0;
     while (pos < parameterString.size()) {
@@ -54,7 +55,7 @@ LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view r
         cmd.arguments.emplace_back(parameterString.substr(start, end - start));
         pos = end;
     }
-    cmd.workingDirectory = trimTrailingBlanks(emuPath);
+    cmd.workingDirectory = std::string(emuPath);
     return cmd;
 }
 

@@ -18,8 +18,6 @@ RomPath splitRomPath(std::string_view absolutePath)
     RomPath path{std::string(absolutePath.substr(0, slash)), std::string(absolutePath.substr(slash + 1))};
     if (path.folder.empty())
         path.folder = "/";
-    else if (path.folder.back() == ' ')
-        path.folder += '/';
     return path;
 }
 

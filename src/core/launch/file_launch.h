@@ -19,11 +19,10 @@ inline constexpr std::string_view kWineNotFoundMessage =
 std::string fileNotFoundMessage(std::string_view path);
 
 struct RomPath {
-    std::string folder;  // in the form the command's ROM folder part takes
+    std::string folder;
     std::string name;
 };
-// The folder and the name of an absolute path. The command drops blanks at the end of a
-// folder text; a real folder may end in one, so such a folder keeps its separator.
+// The folder and the name of an absolute path.
 RomPath splitRomPath(std::string_view absolutePath);
 
 // True when the path names a regular file (or a link to one).
