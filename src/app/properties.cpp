@@ -107,6 +107,14 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
     struct stat st {};
     if (::stat(bytes.c_str(), &st) != 0) {
         addRow("valStatus", tr("Status:"), tr("The file no longer exists."));
+    } else if (!S_ISREG(st.st_mode)) {
+        // A pipe would block the reader for ever, and a device is no ROM: nothing is read.
+        addRow("valType", tr("Type:"), S_ISFIFO(st.st_mode)  ? tr("Named pipe")
+                                       : S_ISSOCK(st.st_mode) ? tr("Socket")
+                                       : S_ISDIR(st.st_mode)  ? tr("Folder")
+                                                              : tr("Device"));
+        const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+        addRow("valModified", tr("Modified:"), locale.toString(modified, QLocale::LongFormat));
     } else {
         addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(static_cast<qlonglong>(st.st_size))));
         const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);

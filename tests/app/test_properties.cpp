@@ -4,6 +4,11 @@
 #include <QLabel>
 #include <QStringDecoder>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <zip.h>
 
 #include "properties.h"
@@ -142,6 +147,39 @@ private slots:
         PropertiesWindow window(dir.filePath("gone.vb"), nullptr);
         QCOMPARE(value(window, "valStatus"), QString("The file no longer exists."));
         QCOMPARE(value(window, "valSize"), QString("<none>"));
+    }
+
+    // A pipe or a socket given a ROM's name is never read: a pipe would block for ever. What
+    // can be known without reading it is shown.
+    void specialFilesAreNotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << "Named pipe";
+        QTest::newRow("socket") << "Socket";
+    }
+    void specialFilesAreNotRead()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("game.vb"));
+        int listener = -1;
+        if (kind == "Named pipe") {
+            QVERIFY(::mkfifo(path.constData(), 0644) == 0);
+        } else {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+            listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        }
+        PropertiesWindow window(dir.filePath("game.vb"), nullptr);
+        QCOMPARE(value(window, "valName"), QString("game.vb"));
+        QCOMPARE(value(window, "valType"), kind);
+        QVERIFY(!value(window, "valModified").isEmpty() && value(window, "valModified") != "<none>");
+        QCOMPARE(value(window, "valTitle"), QString("<none>"));
+        QCOMPARE(value(window, "valRom"), QString("<none>"));
+        if (listener >= 0)
+            ::close(listener);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "launch/launch_plan.h"
@@ -105,6 +106,22 @@ private slots:
                      + "Z:\\r\\\xe9.vb\n");
         qunsetenv("WINEPREFIX");
         qunsetenv("WINEDEBUG");
+    }
+
+    // A pipe named like the emulator is neither read by the Wine check nor started: both
+    // answer at once, and the start fails.
+    void aPipeAsEmulatorFailsAtOnce()
+    {
+        QTemporaryDir dir;
+        const std::string emu = dir.filePath("kalmora_boy.exe").toStdString();
+        QVERIFY(::mkfifo(emu.c_str(), 0755) == 0);
+        StartEnvironment env;
+        env.currentFolder = "/";
+        const StartPlan plan = planStart({emu, {"/r/a.vb"}, dir.path().toStdString()}, env);
+        QCOMPARE(plan.problem, StartProblem::None);
+        QVERIFY(!startDetached(plan.command));
+        std::string error;
+        QVERIFY(!runAndWait(plan.command, error).has_value());
     }
 
     void waitedForProgramsGiveTheirStatus_data()

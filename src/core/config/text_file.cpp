@@ -13,11 +13,16 @@
 #include <cctype>
 #include <random>
 
+#include "../file_kind.h"
+
 namespace kl {
 
 LineReader::LineReader(const std::string& path)
 {
-    m_file = std::fopen(path.c_str(), "rb");
+    // Only a regular file is read; a pipe named like the file would block start-up for ever.
+    const int fd = openRegularFile(path);
+    if (fd >= 0 && !(m_file = ::fdopen(fd, "rb")))
+        ::close(fd);
 }
 
 LineReader::~LineReader()

@@ -1,6 +1,12 @@
 // Parsing and checking of the ROM footer, and the CRC-32 of an image.
 #include "rom_header.h"
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../file_kind.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <zlib.h>
@@ -68,19 +74,26 @@ std::optional<RomHeader> romHeaderOf(std::span<const unsigned char> image)
 
 std::optional<std::string> readRomImage(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    const int fd = openRegularFile(path);
+    if (fd < 0)
         return std::nullopt;
     std::optional<std::string> result;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0 && isRomImageSize(static_cast<std::uint64_t>(size)) && std::fseek(file, 0, SEEK_SET) == 0) {
-            std::string bytes(static_cast<std::size_t>(size), '\0');
-            if (std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size())
-                result = std::move(bytes);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && isRomImageSize(static_cast<std::uint64_t>(st.st_size))) {
+        std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
         }
+        if (got == bytes.size())
+            result = std::move(bytes);
     }
-    std::fclose(file);
+    ::close(fd);
     return result;
 }
 
