@@ -27,6 +27,7 @@
 #include "browser/folder_listing.h"
 #include "config/game_options.h"
 #include "config/settings_file.h"
+#include "config/text_file.h"
 #include "help/links.h"
 #include "launch/command_line.h"
 #include "launch/file_launch.h"
@@ -779,16 +780,28 @@ void frmKL::mnuFileExit_Click()
 QString frmKL::settingsPath() const { return fromBytes(m_config.settingsPath()); }
 QString frmKL::guiPath() const { return fromBytes(m_config.guiPath()); }
 
+// A file that start-up could not use is about to be replaced: its bytes are kept aside first,
+// so one mistyped line does not lose every option for good.
+static bool keepDamaged(bool& damaged, const std::string& path)
+{
+    if (damaged)
+        kl::keepDamagedCopy(path);
+    damaged = false;
+    return true;
+}
+
 void frmKL::LoadEmulatorSettings()
 {
     kl::EmulatorSettings s = m_binder.read();
-    kl::loadSettingsFile(m_config.settingsReadPath(), s);
+    const std::string path = m_config.settingsReadPath();
+    m_settingsDamaged = !kl::loadSettingsFile(path, s) && kl::hasContent(path) && path == m_config.settingsPath();
     writeOptions(s);
 }
 
 void frmKL::SaveEmulatorSettings()
 {
-    if (!m_config.prepareForSave() || !kl::saveSettingsFile(m_config.settingsPath(), windowOptions()))
+    if (!m_config.prepareForSave() || !keepDamaged(m_settingsDamaged, m_config.settingsPath())
+        || !kl::saveSettingsFile(m_config.settingsPath(), windowOptions()))
         showError(kSaveEmuFailed.arg(settingsPath()));
 }
 
@@ -817,13 +830,15 @@ void frmKL::setGuiSettings(const kl::GuiSettings& gui)
 void frmKL::LoadGuiSettings()
 {
     kl::GuiSettings gui = guiSettings();
-    kl::loadGuiFile(m_config.guiReadPath(), gui);
+    const std::string path = m_config.guiReadPath();
+    m_guiDamaged = !kl::loadGuiFile(path, gui) && kl::hasContent(path) && path == m_config.guiPath();
     setGuiSettings(gui);
 }
 
 void frmKL::SaveGuiSettings()
 {
-    if (!m_config.prepareForSave() || !kl::saveGuiFile(m_config.guiPath(), guiSettings()))
+    if (!m_config.prepareForSave() || !keepDamaged(m_guiDamaged, m_config.guiPath())
+        || !kl::saveGuiFile(m_config.guiPath(), guiSettings()))
         showError(kSaveGuiFailed.arg(guiPath()));
 }
 

@@ -233,6 +233,9 @@ private:
     kl::ConfigLocation m_config;
     SettingsBinder m_binder;
     bool m_exiting = false;
+    // Start-up could not use the file: the first save keeps its bytes before replacing it.
+    bool m_settingsDamaged = false;
+    bool m_guiDamaged = false;
     // The game whose own options the controls show (empty: the window's options), and the
     // window's options kept aside meanwhile.
     std::string m_gameShown;

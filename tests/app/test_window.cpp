@@ -731,6 +731,28 @@ private slots:
         QVERIFY(!QFile::exists(fx.program + "/Data/Settings.ini"));
     }
 
+    // Files that start-up could not use are replaced by the exit's save, but their exact bytes
+    // are kept beside them first, once; good files make no copy.
+    void damagedFilesAreKeptBeforeTheyAreReplaced()
+    {
+        WindowFixture fx;
+        QStringList lines = defaultSettingsLines(fx.emu, fx.roms);
+        lines[15] = "bright";  // not a brightness
+        const QByteArray settings = crlf(lines), gui = "True\r\nFalse\r\n";
+        writeFile(fx.program + "/Data/Settings.ini.damaged", "an older copy");
+        fx.settings(lines);
+        fx.gui(gui);
+        fx.start().mnuFileExit_Click();
+        QVERIFY(fx.platform.boxes.isEmpty());
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini"), crlf(defaultSettingsLines(fx.emu, fx.roms)));
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini.damaged"), settings);
+        QCOMPARE(readFile(fx.program + "/Data/GUI.ini.damaged"), gui);
+        QVERIFY(readFile(fx.program + "/Data/GUI.ini") != gui);
+        QVERIFY(QFile::remove(fx.program + "/Data/Settings.ini.damaged") && QFile::remove(fx.program + "/Data/GUI.ini.damaged"));
+        WindowFixture::startAgain(fx).mnuFileExit_Click();
+        QCOMPARE(QDir(fx.program + "/Data").entryList(QDir::Files), QStringList({"GUI.ini", "Settings.ini"}));
+    }
+
     void failedSavesAreReportedInOrder()
     {
         WindowFixture fx;

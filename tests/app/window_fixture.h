@@ -68,6 +68,14 @@ struct WindowFixture {
         return *window;
     }
 
+    // The program started once more on the same folders, as after an exit.
+    static frmKL& startAgain(WindowFixture& fx)
+    {
+        fx.window.reset();
+        fx.platform.ends = 0;
+        return fx.start();
+    }
+
     // Selects an entry as the keyboard would, which raises the list's selection event.
     void select(const QString& name)
     {

@@ -203,6 +203,27 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
     return ok;
 }
 
+bool hasContent(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+bool keepDamagedCopy(const std::string& path)
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return false;
+    std::string bytes;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0)
+            bytes.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return n == 0 && writeFileAtomically(path + ".damaged", bytes);
+}
+
 std::optional<double> parseDecimal(std::string_view text)
 {
     std::size_t b = 0;

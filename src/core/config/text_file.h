@@ -38,6 +38,13 @@ private:
 // temporary files of saves that were killed part-way are removed by the next save.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
+// A file with something in it (a regular file of at least one byte): one that start-up could
+// not use is then damaged, not merely missing.
+bool hasContent(const std::string& path);
+// Keeps the exact bytes of the file as <path>.damaged, replacing an older copy of that name,
+// before a save replaces the file. False when nothing could be kept.
+bool keepDamagedCopy(const std::string& path);
+
 // Number conversions shared by both files. A decimal number: optional blanks, optional sign,
 // digits with an optional fraction and exponent.
 std::optional<double> parseDecimal(std::string_view text);
