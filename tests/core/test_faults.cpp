@@ -2,6 +2,8 @@
 // user may not read or write, hostile file contents.
 #include <QtTest>
 
+#include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -19,6 +21,24 @@
 #include "config/settings_file.h"
 
 using namespace kl;
+
+// readdir as the program sees it: this definition comes first, so the core's calls reach it.
+// When told to, it fails part-way through a folder, as a disk or a network folder may.
+namespace {
+int g_readdirFailAfter = -1;  // entries given before the failure; -1: never fails
+}
+extern "C" struct dirent* readdir(DIR* dir)
+{
+    using Real = struct dirent* (*)(DIR*);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "readdir"));
+    if (g_readdirFailAfter == 0) {
+        errno = EIO;
+        return nullptr;
+    }
+    if (g_readdirFailAfter > 0)
+        --g_readdirFailAfter;
+    return real(dir);
+}
 
 namespace {
 
@@ -253,6 +273,20 @@ private slots:
             const FolderListing listing = listFolder(roms.toStdString(), "*.vb");
             return listing.error == ListingError::Unreadable && listing.names.empty();
         }));
+    }
+
+    // A folder that cannot be read to its end is not shown as if it were complete.
+    void folderFailingPartWayListsNothing()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 50; ++i)
+            writeAll(dir.filePath(QString("game%1.vb").arg(i)), "x");
+        g_readdirFailAfter = 20;
+        const FolderListing listing = listFolder(dir.path().toStdString(), "*.vb");
+        g_readdirFailAfter = -1;
+        QCOMPARE(listing.error, ListingError::Unreadable);
+        QVERIFY(listing.names.empty());
+        QCOMPARE(listFolder(dir.path().toStdString(), "*.vb").names.size(), std::size_t(50));
     }
 
     void hostileFileContents_data()

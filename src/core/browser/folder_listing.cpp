@@ -376,7 +376,16 @@ FolderListing listFolder(const std::string& folder, std::string_view patterns)
     }
     const PatternList list(patterns);
     const int fd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
+    // The end of a folder and a failed read both give no entry; only errno tells them apart,
+    // and a list cut short must not pass for the whole folder.
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
         const std::string_view name(entry->d_name);
         if (name.empty() || name.front() == '.' || !list.matches(name))
             continue;
@@ -389,6 +398,10 @@ FolderListing listFolder(const std::string& folder, std::string_view patterns)
                 continue;
         }
         result.names.push_back(name);
+    }
+    if (error != 0) {
+        ::closedir(dir);
+        return FolderListing{ListingError::Unreadable, NameList()};
     }
     ::closedir(dir);
     sortIgnoringCase(result.names);
