@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, and only those that are missing.
+# Installs the Debian packages that one task needs, and only those that are missing:
+#   deps.sh run      building and running the launcher (setup-and-run, setup-and-install)
+#   deps.sh package  that, and making the Debian package (build-deb)
+#   deps.sh test     that, and everything the tests, the sanitizers and the fuzzers use
 set -euo pipefail
 
-packages=(
+run=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
   zlib1g-dev libzip-dev
+)
+package=(dpkg-dev file)
+test=(
   xvfb xauth xdotool x11-utils fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info hicolor-icon-theme
-  dpkg-dev file lintian
+  lintian
   clang libclang-rt-14-dev libbenchmark-dev
 )
+
+case "${1:-run}" in
+  run) packages=("${run[@]}") ;;
+  package) packages=("${run[@]}" "${package[@]}") ;;
+  test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
+  *) echo "usage: deps.sh run|package|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
