@@ -200,6 +200,27 @@ private slots:
         }
     }
 
+    // Folders whose names end in a blank: the emulator and the file in them start, never
+    // their namesakes in the folders without the blank.
+    void runKeepsBlanksAtTheEndOfFolders()
+    {
+        CliFixture fx;
+        const QString emu = fx.emu + " ", roms = fx.roms + " ";
+        QDir().mkpath(emu);
+        QDir().mkpath(roms);
+        QStringList lines = defaultSettingsLines(emu, roms);
+        lines[16] = " 1 ";
+        writeFile(fx.program + "/Data/Settings.ini", crlf(lines));
+        writeFile(emu + "/kalmora_boy.exe", "#!/bin/sh\npwd > \"$0.cwd\"\nprintf '%s\\0' \"$@\" > \"$0.args\"\n");
+        QFile::setPermissions(emu + "/kalmora_boy.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(roms + "/Game.vb", "x");
+        writeFile(fx.roms + "/Game.vb", "x");
+        QCOMPARE(fx.run({"--run", (roms + "/Game.vb").toUtf8()}).status, 0);
+        QCOMPARE(readFile(emu + "/kalmora_boy.exe.args"), (roms + "/Game.vb").toUtf8() + '\0' + kSwitches);
+        QCOMPARE(readFile(emu + "/kalmora_boy.exe.cwd"), emu.toUtf8() + "\n");
+        QVERIFY(!QFile::exists(fx.emu + "/kalmora_boy.exe.args"));
+    }
+
     // Descriptors the caller left open (or Qt, or the lock) never reach the emulator.
     void runStartsTheEmulatorWithTheStandardDescriptorsOnly()
     {
