@@ -45,15 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& name = parts[2];
 
     for (const kl::PathStyle style : {kl::kPosixStyle, kl::kWindowsStyle}) {
+        // What starts uses the folders as typed; the shown string drops their trailing blanks,
+        // and the two agree wherever a folder does not end in one.
         const kl::LaunchCommand cmd = kl::emulatorLaunchCommand(emu, rom, name, parameters, style);
-        std::string program = kl::emulatorPart(emu, style);
-        program.pop_back();
-        fuzz::require(cmd.program == program);
-        fuzz::require(!cmd.arguments.empty() && cmd.arguments[0] == kl::romFolderPart(rom, style) + name);
+        fuzz::require(cmd.program == kl::joinPath(emu, kl::kEmulatorName, style));
+        fuzz::require(!cmd.arguments.empty() && cmd.arguments[0] == kl::joinPath(rom, name, style));
+        fuzz::require(cmd.workingDirectory == emu);
         const std::vector<std::string> switches(cmd.arguments.begin() + 1, cmd.arguments.end());
         fuzz::require(switches == words(parameters));
-        fuzz::require(kl::EmulatorCommandLine(emu, rom, name, parameters, style)
-                      == kl::emulatorPart(emu, style) + '"' + cmd.arguments[0] + '"' + parameters);
+        const std::string shown = kl::EmulatorCommandLine(emu, rom, name, parameters, style);
+        fuzz::require(shown == kl::emulatorPart(emu, style) + '"' + kl::romFolderPart(rom, style) + name + '"' + parameters);
+        if (kl::trimTrailingBlanks(emu) == emu && kl::trimTrailingBlanks(rom) == rom)
+            fuzz::require(shown == cmd.program + ' ' + '"' + cmd.arguments[0] + '"' + parameters);
 
         const kl::LaunchCommand wine = kl::wineLaunchCommand(cmd, "/usr/bin/wine");
         fuzz::require(wine.arguments.size() == cmd.arguments.size() + 1 && wine.arguments[0] == cmd.program);
