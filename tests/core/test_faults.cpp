@@ -246,6 +246,23 @@ private slots:
         QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"});
     }
 
+    // A folder the user may write and enter but not list still takes a save.
+    void writeOnlyFolderIsSavedInto()
+    {
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::Permissions(0x7555));
+        const QString data = dir.filePath("Data");
+        QVERIFY(QDir().mkdir(data));
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0333) == 0);
+        if (::geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(data).constData(), 65534, 65534) == 0);
+        const std::string settings = (data + "/Settings.ini").toStdString();
+        const bool saved = holdsUnprivileged([&] { return saveSettingsFile(settings, recordWithPaths("/c", "/d")); });
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0755) == 0);
+        QVERIFY(saved);
+        QCOMPARE(readAll(data + "/Settings.ini"), QByteArray::fromStdString(formatSettingsFile(recordWithPaths("/c", "/d"))));
+    }
+
     void writeProtectedFileInAWritableFolderIsNotReplaced()
     {
         QTemporaryDir dir;

@@ -180,7 +180,11 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
 
     const std::size_t slash = target.find_last_of('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that may be written but not read is still saved into, without the clean-up
+    // (the lock needs a readable descriptor; without one both lock calls simply fail).
+    int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        folder = ::open(folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return false;
     removeLeftovers(folder, base);
