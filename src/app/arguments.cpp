@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "bytes.h"
-#include "launch/launch_plan.h"
+#include "launch/launcher.h"
 
 namespace {
 

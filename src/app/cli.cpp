@@ -12,8 +12,9 @@
 #include "config/config_location.h"
 #include "config/game_options.h"
 #include "handover.h"
-#include "launch/file_launch.h"
+#include "launch/launcher.h"
 #include "launch/process.h"
+#include "paths.h"
 #include "platform.h"
 #include "single_instance.h"
 
@@ -33,11 +34,18 @@ int fail(std::string message, int status)
     return status;
 }
 
-kl::FileLaunchPlan plan(const std::string& programFolder, const std::string& file)
+kl::LaunchPlan plan(const std::string& programFolder, const std::string& file)
 {
     const kl::EmulatorSettings options =
-        kl::optionsForGame(kl::configLocation(programFolder), kl::splitRomPath(file).name);
+        kl::optionsForGame(kl::configLocation(programFolder), kl::splitPath(file).name);
     return kl::planFileLaunch(options, file, kl::currentStartEnvironment());
+}
+
+// A missing file is the caller's mistake; the others mean nothing could be started.
+int failed(kl::LaunchProblem problem, const std::string& file, const std::string& detail = {})
+{
+    const std::string text = kl::launchProblemText(problem, file) + (detail.empty() ? "" : " (" + detail + ")");
+    return fail(text, problem == kl::LaunchProblem::FileMissing ? kFailed : kNotStarted);
 }
 
 // A window that is starting holds its lock before it listens; it is given a few seconds. One
@@ -65,17 +73,12 @@ bool handOverToRunningWindow(const std::string& programFolder, const std::string
 std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFolder, const std::string& file,
                                                   int& status, bool toStart = true)
 {
-    kl::FileLaunchPlan start = plan(programFolder, file);
-    if (!toStart && start.problem == kl::FileLaunchProblem::EmulatorNotFound)
-        start.problem = kl::FileLaunchProblem::None;
-    switch (start.problem) {
-    case kl::FileLaunchProblem::FileMissing: status = fail(kl::fileNotFoundMessage(file), kFailed); break;
-    case kl::FileLaunchProblem::WineNotFound: status = fail(std::string(kl::kWineNotFoundMessage), kNotStarted); break;
-    case kl::FileLaunchProblem::EmulatorNotFound:
-        status = fail(std::string(kl::kEmulatorNotFoundMessage), kNotStarted);
-        break;
-    case kl::FileLaunchProblem::None: return std::move(start.command);
-    }
+    kl::LaunchPlan start = plan(programFolder, file);
+    if (!toStart && start.problem == kl::LaunchProblem::EmulatorNotFound)
+        start.problem = kl::LaunchProblem::None;
+    if (start.problem == kl::LaunchProblem::None)
+        return std::move(start.command);
+    status = failed(start.problem, file);
     return std::nullopt;
 }
 
@@ -90,7 +93,7 @@ int runFile(const std::string& programFolder, const std::string& file)
     std::string error;
     const auto exit = kl::runAndWait(*command, error);
     if (!exit)
-        return fail(std::string(kl::kEmulatorNotFoundMessage) + " (" + error + ")", kNotStarted);
+        return failed(kl::LaunchProblem::EmulatorNotFound, file, error);
     return *exit;
 }
 
@@ -109,18 +112,12 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
 {
     if (handOverToRunningWindow(programFolder, file))
         return 0;
-    const kl::FileLaunchPlan start = plan(programFolder, file);
-    std::string message;
-    if (start.problem == kl::FileLaunchProblem::FileMissing)
-        message = kl::fileNotFoundMessage(file);
-    else if (start.problem == kl::FileLaunchProblem::WineNotFound)
-        message = kl::kWineNotFoundMessage;
-    else if (start.problem == kl::FileLaunchProblem::EmulatorNotFound)
-        message = kl::kEmulatorNotFoundMessage;
-    else if (!kl::startDetached(start.command))
-        message = kl::kEmulatorNotFoundMessage;
-    if (message.empty())
+    kl::LaunchPlan start = plan(programFolder, file);
+    if (start.problem == kl::LaunchProblem::None && !kl::startDetached(start.command))
+        start.problem = kl::LaunchProblem::EmulatorNotFound;
+    if (start.problem == kl::LaunchProblem::None)
         return 0;
+    const std::string message = kl::launchProblemText(start.problem, file);
     // Only a failure needs the display.
     QApplication app(argc, argv);
     QtPlatform().messageBox(nullptr, shown(fromBytes(message)), MessageStyle::Critical, QStringLiteral("Error"));

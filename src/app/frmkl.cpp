@@ -30,8 +30,7 @@
 #include "config/text_file.h"
 #include "help/links.h"
 #include "launch/command_line.h"
-#include "launch/file_launch.h"
-#include "launch/launch_plan.h"
+#include "launch/launcher.h"
 #include "launch/parameter_string.h"
 #include "bytes.h"
 #include "handover.h"
@@ -50,8 +49,6 @@ const QString kErrorTitle = QStringLiteral("Error");
 const QString kNoFile = QStringLiteral("No file has been selected.");
 const QString kNoFolder =
     QStringLiteral("Folder does not exist. Please set a path to your ROM images on the \"Paths\" register.");
-const QString kNoEmulator = QString::fromUtf8(kl::kEmulatorNotFoundMessage);
-const QString kNoWine = QString::fromUtf8(kl::kWineNotFoundMessage);
 const QString kPreviewIntro =
     QStringLiteral("The following parameter are currently chosen and will be passed on to Kalmora Boy: ");
 const QString kPreviewTitle = QStringLiteral("Parameter");
@@ -891,7 +888,8 @@ void frmKL::mnuFileLaunch_Click()
         ShowParametersOnly = 0;
         return;
     }
-    startEmulator(m_binder.read(), romPath, toBytes(lstFiles->fileName()));
+    const std::string name = toBytes(lstFiles->fileName());
+    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, kl::currentStartEnvironment()), name);
 }
 
 void takeHandedFiles(HandoverServer& server, frmKL& window)
@@ -904,24 +902,18 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
 {
     if (m_exiting)
         return;  // the options are being saved; nothing starts any more
-    if (!kl::isExistingFile(absolutePath)) {
-        showError(fromBytes(kl::fileNotFoundMessage(absolutePath)));
-        return;
-    }
-    const kl::RomPath rom = kl::splitRomPath(absolutePath);
-    startEmulator(gameOptions(rom.name).value_or(windowOptions()), rom.folder, rom.name);
+    const std::string name = kl::splitPath(absolutePath).name;
+    startEmulator(kl::planFileLaunch(gameOptions(name).value_or(windowOptions()), absolutePath,
+                                     kl::currentStartEnvironment()),
+                  name, absolutePath);
 }
 
-bool frmKL::startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName)
+bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path)
 {
-    const kl::StartPlan plan =
-        kl::planStart(kl::composeLaunch(options, romFolder, fileName), kl::currentStartEnvironment());
-    if (plan.problem == kl::StartProblem::WineNotFound) {
-        showError(kNoWine);
-        return false;
-    }
-    if (plan.problem == kl::StartProblem::EmulatorNotFound || !m_platform.startDetached(toRequest(plan.command))) {
-        showError(kNoEmulator);
+    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(toRequest(plan.command)))
+        plan.problem = kl::LaunchProblem::EmulatorNotFound;
+    if (plan.problem != kl::LaunchProblem::None) {
+        showError(fromBytes(kl::launchProblemText(plan.problem, path)));
         return false;
     }
     setStatus(kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"'));

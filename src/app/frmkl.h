@@ -10,6 +10,7 @@
 #include "config/config_location.h"
 #include "config/gui_settings.h"
 #include "launch/command_line.h"
+#include "launch/launcher.h"
 #include "platform.h"
 
 class CheckBox;
@@ -193,9 +194,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The launch routine's start: the command for the file with these options, Wine where
-    // needed, the error boxes, the status and the minimise. True when the emulator started.
-    bool startEmulator(const kl::EmulatorSettings& options, const std::string& romFolder, const std::string& fileName);
+    // The launch routine's start of a planned command: the error boxes, the status and the
+    // minimise. The path names a missing file. True when the emulator started.
+    bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path = {});
     // A game's own options with the window's paths; nothing when it has none (or a damaged file).
     std::optional<kl::EmulatorSettings> gameOptions(const std::string& romName) const;
     // Writes a record into the controls; a write by code is not a change to save to a game.

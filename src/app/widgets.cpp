@@ -10,7 +10,7 @@
 
 #include "browser/folder_listing.h"
 #include "bytes.h"
-#include "launch/launch_plan.h"
+#include "launch/launcher.h"
 
 void CheckBox::nextCheckState()
 {

@@ -7,14 +7,23 @@
 
 namespace kl {
 
-FileKind fileKind(const std::string& path)
+FileStatus fileStatus(const std::string& path, Links links)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return FileKind::Missing;
-    if (S_ISREG(st.st_mode))
-        return FileKind::Regular;
-    return S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
+    FileStatus status;
+    if ((links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+        return status;
+    status.kind = S_ISREG(st.st_mode)    ? FileKind::Regular
+                  : S_ISDIR(st.st_mode)  ? FileKind::Folder
+                  : S_ISLNK(st.st_mode)  ? FileKind::Link
+                  : S_ISFIFO(st.st_mode) ? FileKind::Pipe
+                  : S_ISSOCK(st.st_mode) ? FileKind::Socket
+                                         : FileKind::Device;
+    status.size = static_cast<std::uint64_t>(st.st_size);
+    status.permissions = st.st_mode & 07777;
+    status.owner = st.st_uid;
+    status.modified = st.st_mtim.tv_sec;
+    return status;
 }
 
 bool isExecutableFile(const std::string& path)

@@ -2,14 +2,28 @@
 // without waiting.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kl {
 
-enum class FileKind { Missing, Regular, Folder, Other };  // Other: a pipe, socket or device
+enum class FileKind { Missing, Regular, Folder, Link, Pipe, Socket, Device };
 
-// What the path names, links followed.
-FileKind fileKind(const std::string& path);
+// Everything the launcher asks of one stat.
+struct FileStatus {
+    FileKind kind = FileKind::Missing;
+    std::uint64_t size = 0;
+    unsigned permissions = 0;  // the mode's low twelve bits
+    unsigned owner = 0;
+    std::int64_t modified = 0;  // seconds since the epoch
+};
+
+enum class Links { Follow, Keep };
+// What the path names: links followed, or (Keep) a link reported as a link.
+FileStatus fileStatus(const std::string& path, Links links = Links::Follow);
+inline FileKind fileKind(const std::string& path) { return fileStatus(path).kind; }
+// A pipe, socket or device: nothing a reader may open and wait on.
+inline bool isSpecial(FileKind kind) { return kind >= FileKind::Pipe; }
 
 // A regular file with the run bit for this user.
 bool isExecutableFile(const std::string& path);

@@ -36,4 +36,12 @@ std::string joinAlways(std::string_view folder, std::string_view name, PathStyle
     return result;
 }
 
+PathParts splitPath(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string_view::npos)
+        return {".", std::string(path)};
+    return {slash == 0 ? std::string("/") : std::string(path.substr(0, slash)), std::string(path.substr(slash + 1))};
+}
+
 }  // namespace kl

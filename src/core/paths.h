@@ -30,4 +30,11 @@ std::string joinPath(std::string_view folder, std::string_view name, PathStyle s
 // a root is accepted by both platforms.
 std::string joinAlways(std::string_view folder, std::string_view name, PathStyle style);
 
+struct PathParts {
+    std::string folder;  // "." for a bare name, "/" for a name in the root
+    std::string name;
+};
+// A path's folder and last name, split at its last separator.
+PathParts splitPath(std::string_view path);
+
 }  // namespace kl

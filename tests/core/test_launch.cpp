@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "launch/launch_plan.h"
+#include "launch/launcher.h"
 #include "launch/process.h"
 
 using namespace kl;
@@ -67,12 +67,12 @@ private slots:
         if (wine != "-")
             env.wine = wine.replace('@', dir.path()).toStdString();
         LaunchCommand native{"emu/kalmora_boy.exe", {"roms/game.vb", "-flip"}, ""};
-        const StartPlan plan = planStart(native, env);
+        const LaunchPlan plan = planStart(native, env);
         if (chosen.isEmpty()) {
-            QCOMPARE(plan.problem, StartProblem::WineNotFound);
+            QCOMPARE(plan.problem, LaunchProblem::WineNotFound);
             return;
         }
-        QCOMPARE(plan.problem, StartProblem::None);
+        QCOMPARE(plan.problem, LaunchProblem::None);
         QCOMPARE(QString::fromStdString(plan.command.program), dir.filePath(chosen));
         const std::vector<std::string> expected{dir.filePath("emu/kalmora_boy.exe").toStdString(),
                                                 wineDrivePath(dir.filePath("roms/game.vb").toStdString()), "-flip"};
@@ -98,7 +98,7 @@ private slots:
         StartEnvironment env;
         env.currentFolder = "/";
         env.wine = dir.filePath("my wine").toStdString();
-        const StartPlan plan = planStart({emu.toStdString() + "/kalmora_boy.exe", {"/r/\xe9.vb"}, emu.toStdString()}, env);
+        const LaunchPlan plan = planStart({emu.toStdString() + "/kalmora_boy.exe", {"/r/\xe9.vb"}, emu.toStdString()}, env);
         std::string error;
         QCOMPARE(runAndWait(plan.command, error), std::optional<int>(0));
         QCOMPARE(readAll(dir.filePath("record")),
@@ -117,8 +117,8 @@ private slots:
         QVERIFY(::mkfifo(emu.c_str(), 0755) == 0);
         StartEnvironment env;
         env.currentFolder = "/";
-        const StartPlan plan = planStart({emu, {"/r/a.vb"}, dir.path().toStdString()}, env);
-        QCOMPARE(plan.problem, StartProblem::None);
+        const LaunchPlan plan = planStart({emu, {"/r/a.vb"}, dir.path().toStdString()}, env);
+        QCOMPARE(plan.problem, LaunchProblem::None);
         QVERIFY(!startDetached(plan.command));
         std::string error;
         QVERIFY(!runAndWait(plan.command, error).has_value());

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "launch/file_launch.h"
+#include "launch/launcher.h"
 
 namespace {
 

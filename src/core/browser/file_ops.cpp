@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../file_kind.h"
+
 namespace kl {
 
 bool renameFile(const std::string& from, const std::string& to)
 {
-    struct stat st {};
-    if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    const FileKind kind = fileStatus(from, Links::Keep).kind;
+    if (kind == FileKind::Missing || kind == FileKind::Folder)
         return false;
     if (from == to)
         return ::access(from.c_str(), F_OK) == 0;
@@ -32,10 +34,10 @@ bool renameFile(const std::string& from, const std::string& to)
 
 bool deleteFile(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    const FileStatus status = fileStatus(path, Links::Keep);
+    if (status.kind == FileKind::Missing || status.kind == FileKind::Folder)
         return false;
-    if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+    if (status.kind != FileKind::Link && (status.permissions & S_IWUSR) == 0)
         return false;
     return ::unlink(path.c_str()) == 0;
 }

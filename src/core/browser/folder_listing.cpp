@@ -11,6 +11,8 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "../file_kind.h"
+
 namespace kl {
 
 namespace {
@@ -410,10 +412,10 @@ FolderListing listFolder(const std::string& folder, std::string_view patterns)
 
 std::optional<std::uint64_t> fileSize(const std::string& path)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    const FileStatus status = fileStatus(path);
+    if (status.kind == FileKind::Missing || status.kind == FileKind::Folder)
         return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
+    return status.size;
 }
 
 std::string sizeText(std::uint64_t bytes, std::string_view groupSeparator)

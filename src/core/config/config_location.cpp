@@ -7,23 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../file_kind.h"
 #include "../paths.h"
 
 namespace kl {
 
 namespace {
 
-bool isRegularFile(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool exists(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
+bool exists(const std::string& path) { return fileStatus(path, Links::Keep).kind != FileKind::Missing; }
 
 }  // namespace
 
@@ -56,24 +47,23 @@ bool ConfigLocation::prepareForSave() const
 
 bool makeFolders(const std::string& path, unsigned mode)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
+    if (const FileKind kind = fileKind(path); kind != FileKind::Missing)
+        return kind == FileKind::Folder;
     if (path.empty())
         return false;
-    const std::size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash), mode))
+    const PathParts parts = splitPath(path);
+    if (parts.folder != "." && parts.folder != "/" && !makeFolders(parts.folder, mode))
         return false;
     if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
         return false;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return fileKind(path) == FileKind::Folder;
 }
 
 ConfigLocation configLocation(const std::string& programFolder, const char* xdgConfigHome, const char* home)
 {
     ConfigLocation location;
     const std::string data = joinAlways(programFolder, "Data", kNativeStyle);
-    location.installed = isRegularFile(joinAlways(programFolder, kInstallMarker, kNativeStyle));
+    location.installed = fileKind(joinAlways(programFolder, kInstallMarker, kNativeStyle)) == FileKind::Regular;
     if (!location.installed) {
         location.folder = data;
         return location;

@@ -14,6 +14,7 @@
 #include <random>
 
 #include "../file_kind.h"
+#include "../paths.h"
 
 namespace kl {
 
@@ -94,16 +95,6 @@ bool writeAll(int fd, std::string_view content)
     return true;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 // A temporary file is the target's name, a dot, six letters or digits and ".tmp".
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::size_t kTempRandom = 6;
@@ -170,21 +161,21 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
         target = resolved;
         std::free(resolved);
     }
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode))
+    const FileStatus existing = fileStatus(target);
+    const bool exists = existing.kind != FileKind::Missing;
+    if (exists && existing.kind != FileKind::Regular)
         return false;
     // Read-only files stay read-only: replacing one would silently bypass the user's choice.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return false;
 
-    const std::size_t slash = target.find_last_of('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const PathParts parts = splitPath(target);
+    const std::string& base = parts.name;
     // A folder that may be written but not read is still saved into, without the clean-up
     // (the lock needs a readable descriptor; without one both lock calls simply fail).
-    int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folder = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
-        folder = ::open(folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folder = ::open(parts.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return false;
     removeLeftovers(folder, base);
@@ -193,7 +184,7 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
     const int fd = createTemporary(folder, base, temp);
     bool ok = fd >= 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     if (ok && exists)
-        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+        ok = ::fchmod(fd, existing.permissions) == 0;
     if (fd >= 0)
         ok = (::close(fd) == 0) && ok;
     if (ok)
@@ -209,8 +200,8 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
 
 bool hasContent(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+    const FileStatus status = fileStatus(path);
+    return status.kind == FileKind::Regular && status.size > 0;
 }
 
 bool keepDamagedCopy(const std::string& path)

@@ -1,0 +1,163 @@
+// Composing and planning the start of the emulator, for the window and the command line alike.
+#include "launcher.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+#include "../file_kind.h"
+#include "../paths.h"
+#include "parameter_string.h"
+
+namespace kl {
+
+std::string currentFolder()
+{
+    std::string folder;
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+        folder = cwd;
+        std::free(cwd);
+    }
+    return folder;
+}
+
+StartEnvironment currentStartEnvironment()
+{
+    StartEnvironment environment;
+    environment.currentFolder = currentFolder();
+    if (const char* path = std::getenv("PATH"))
+        environment.path = path;
+    if (const char* wine = std::getenv("WINE"); wine && *wine)
+        environment.wine = wine;
+    return environment;
+}
+
+std::string absoluteAgainst(std::string_view path, std::string_view folder)
+{
+    if (!path.empty() && path.front() == '/')
+        return std::string(path);
+    std::string result(folder);
+    if (result.empty() || result.back() != '/')
+        result += '/';
+    result += path;
+    return result;
+}
+
+namespace {
+
+std::optional<std::string> findWine(const StartEnvironment& environment)
+{
+    if (!environment.wine)
+        return findOnPath("wine", environment.path);
+    const std::string& wine = *environment.wine;
+    if (wine.find('/') == std::string::npos)
+        return findOnPath(wine, environment.path);
+    const std::string absolute = absoluteAgainst(wine, environment.currentFolder);
+    if (isExecutableFile(absolute))
+        return absolute;
+    return std::nullopt;
+}
+
+}  // namespace
+
+LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
+{
+    const std::string& here = environment.currentFolder;
+    LaunchPlan plan;
+    std::optional<std::string> program;
+    if (command.program.find('/') != std::string::npos)
+        program = absoluteAgainst(command.program, here);
+    else
+        program = findOnPath(command.program, environment.path, ProgramKind::ExecutableOrWindows);
+    if (!command.arguments.empty())
+        command.arguments[0] = absoluteAgainst(command.arguments[0], here);
+    command.workingDirectory =
+        command.workingDirectory.empty() ? here : absoluteAgainst(command.workingDirectory, here);
+    if (program)
+        command.program = *program;
+    if (!program) {
+        plan.problem = LaunchProblem::EmulatorNotFound;
+        plan.command = std::move(command);
+        return plan;
+    }
+    if (isWindowsExecutable(command.program)) {
+        const auto wine = findWine(environment);
+        if (!wine) {
+            plan.problem = LaunchProblem::WineNotFound;
+            return plan;
+        }
+        command = wineLaunchCommand(command, *wine);
+    }
+    plan.command = std::move(command);
+    return plan;
+}
+
+std::string launchProblemText(LaunchProblem problem, std::string_view file)
+{
+    switch (problem) {
+    case LaunchProblem::None: break;
+    case LaunchProblem::FileMissing: return "File \"" + std::string(file) + "\" was not found.";
+    case LaunchProblem::EmulatorNotFound:
+        return "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" "
+               "register.";
+    case LaunchProblem::WineNotFound:
+        return "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to "
+               "run it.";
+    }
+    return {};
+}
+
+LaunchPlan planLaunch(const EmulatorSettings& options, std::string_view romFolder, std::string_view fileName,
+                      const StartEnvironment& environment)
+{
+    return planStart(emulatorLaunchCommand(options.text(Field::txtEmuPath), romFolder, fileName,
+                                           BuildParameterString(options), kNativeStyle),
+                     environment);
+}
+
+bool isExistingFile(const std::string& path) { return fileKind(path) == FileKind::Regular; }
+
+LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,
+                          const StartEnvironment& environment)
+{
+    if (!isExistingFile(absoluteFile))
+        return {{}, LaunchProblem::FileMissing};
+    const PathParts rom = splitPath(absoluteFile);
+    return planLaunch(options, rom.folder, rom.name, environment);
+}
+
+std::string shellWord(std::string_view argument)
+{
+    const auto safe = [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+               || std::string_view("_@%+=:,./-").find(static_cast<char>(c)) != std::string_view::npos;
+    };
+    bool bare = !argument.empty();
+    for (const char c : argument)
+        bare = bare && safe(static_cast<unsigned char>(c));
+    if (bare)
+        return std::string(argument);
+    std::string word = "'";
+    for (const char c : argument) {
+        if (c == '\'')
+            word += "'\\''";
+        else
+            word += c;
+    }
+    word += '\'';
+    return word;
+}
+
+std::string shellCommand(const LaunchCommand& command)
+{
+    std::string text = shellWord(command.program);
+    for (const std::string& argument : command.arguments) {
+        text += ' ';
+        text += shellWord(argument);
+    }
+    text += "\ncd ";
+    text += shellWord(command.workingDirectory);
+    text += '\n';
+    return text;
+}
+
+}  // namespace kl

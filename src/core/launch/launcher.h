@@ -1,0 +1,63 @@
+// One plan for every way of starting a game (the window's list, a file handed over, a file
+// named on the command line): the command for a file and a set of options, made absolute and
+// put behind Wine where the emulator is a Windows program; or the problem, with its text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "command_line.h"
+#include "emulator_settings.h"
+
+namespace kl {
+
+// What of the launcher's surroundings a start depends on.
+struct StartEnvironment {
+    std::string currentFolder;        // the folder relative paths were read against
+    std::string path;                 // PATH
+    std::optional<std::string> wine;  // WINE, when it names a program
+};
+// The process's working folder as the kernel names it (bytes; empty when it is gone).
+std::string currentFolder();
+// The process's own: its working folder and the variables PATH and WINE.
+StartEnvironment currentStartEnvironment();
+
+enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound };
+struct LaunchPlan {
+    LaunchCommand command;  // with a problem: the command as far as it was planned
+    LaunchProblem problem = LaunchProblem::None;
+};
+
+// The documented message of a problem; a missing file is named by its path.
+std::string launchProblemText(LaunchProblem problem, std::string_view file = {});
+
+// The start of a file in a folder with these options, as the launch routine composes it
+// (the folder text as typed, instead of the ROM path field).
+LaunchPlan planLaunch(const EmulatorSettings& options, std::string_view romFolder, std::string_view fileName,
+                      const StartEnvironment& environment);
+// The start of an absolute ROM path, planned like the window's; the file must be there.
+LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,
+                          const StartEnvironment& environment);
+
+// The start changes into the emulator's folder, so relative paths (which the launcher read
+// against its own folder) are made absolute; absolute paths stay exactly as composed. A
+// program named without a folder is looked for on the PATH here, once, so the file that is
+// checked is the file that starts; none there is the emulator-not-found problem. A Windows
+// emulator then starts through the program WINE names (the winetricks convention), or else
+// through wine from the PATH.
+LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment);
+
+// A path made absolute against a folder, by joining; nothing is resolved or cleaned.
+std::string absoluteAgainst(std::string_view path, std::string_view folder);
+
+// True when the path names a regular file (or a link to one).
+bool isExistingFile(const std::string& path);
+
+// One argument as a POSIX shell word that sh reads back unchanged: bare when it is plainly
+// safe, otherwise in single quotes (a newline stays inside them).
+std::string shellWord(std::string_view argument);
+// The program and its arguments as shell words on one line, then a line "cd <folder>".
+std::string shellCommand(const LaunchCommand& command);
+
+}  // namespace kl
