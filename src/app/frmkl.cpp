@@ -910,7 +910,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
 
 bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path)
 {
-    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(toRequest(plan.command)))
+    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(plan.command))
         plan.problem = kl::LaunchProblem::EmulatorNotFound;
     if (plan.problem != kl::LaunchProblem::None) {
         showError(fromBytes(kl::launchProblemText(plan.problem, path)));

@@ -46,28 +46,8 @@ QString QtPlatform::browseForFolder(QWidget* owner, const QString& prompt)
     return QFileDialog::getExistingDirectory(owner, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly);
 }
 
-ProcessRequest toRequest(const kl::LaunchCommand& command)
-{
-    ProcessRequest request;
-    request.program = fromBytes(command.program);
-    for (const std::string& argument : command.arguments)
-        request.arguments << fromBytes(argument);
-    request.workingDirectory = fromBytes(command.workingDirectory);
-    return request;
-}
-
-kl::LaunchCommand toCommand(const ProcessRequest& request)
-{
-    kl::LaunchCommand command;
-    command.program = toBytes(request.program);
-    for (const QString& argument : request.arguments)
-        command.arguments.push_back(toBytes(argument));
-    command.workingDirectory = toBytes(request.workingDirectory);
-    return command;
-}
-
 // QProcess would pass the names through the locale's codec, which loses bytes that are not UTF-8.
-bool QtPlatform::startDetached(const ProcessRequest& request) { return kl::startDetached(toCommand(request)); }
+bool QtPlatform::startDetached(const kl::LaunchCommand& command) { return kl::startDetached(command); }
 
 bool QtPlatform::openWithShell(const QString& pathOrAddress)
 {

@@ -14,16 +14,6 @@ class QWidget;
 enum class MessageStyle { Critical = 16, Question = 36, Information = 64 };
 enum class MessageAnswer { Ok = 1, Yes = 6, No = 7 };
 
-struct ProcessRequest {
-    QString program;
-    QStringList arguments;
-    QString workingDirectory;
-};
-
-// The same start in the core's bytes; every byte of a name survives both ways.
-ProcessRequest toRequest(const kl::LaunchCommand& command);
-kl::LaunchCommand toCommand(const ProcessRequest& request);
-
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -35,7 +25,7 @@ public:
     // A folder picker that starts at the top of the tree; empty on cancel.
     virtual QString browseForFolder(QWidget* owner, const QString& prompt) = 0;
     // Starts a program from an argument vector, without a shell and without waiting.
-    virtual bool startDetached(const ProcessRequest& request) = 0;
+    virtual bool startDetached(const kl::LaunchCommand& command) = 0;
     // Hands a local file path or a web address to the desktop; false when it refused.
     virtual bool openWithShell(const QString& pathOrAddress) = 0;
     // A non-modal window about one file, owned by the given window.
@@ -53,7 +43,7 @@ public:
     MessageAnswer messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(QWidget* owner, const QString& prompt, const QString& title) override;
     QString browseForFolder(QWidget* owner, const QString& prompt) override;
-    bool startDetached(const ProcessRequest& request) override;
+    bool startDetached(const kl::LaunchCommand& command) override;
     bool openWithShell(const QString& pathOrAddress) override;
     void showFileProperties(QWidget* owner, const QString& path) override;
     QRect screenGeometry(QWidget* window) override;

@@ -4,7 +4,16 @@
 #include <QList>
 #include <QStringList>
 
+#include "bytes.h"
 #include "platform.h"
+
+// A start as the tests compare it: the command's bytes, and its words as the window's text.
+struct StartSeen {
+    kl::LaunchCommand command;
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+};
 
 struct FakePlatform : Platform {
     struct Box {
@@ -17,7 +26,7 @@ struct FakePlatform : Platform {
     QStringList inputAnswers;
     QStringList folderAnswers;
     QStringList prompts;
-    QList<ProcessRequest> starts;
+    QList<StartSeen> starts;
     bool startSucceeds = true;
     QStringList opened;
     bool openSucceeds = true;
@@ -45,9 +54,12 @@ struct FakePlatform : Platform {
         prompts << prompt;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    bool startDetached(const ProcessRequest& request) override
+    bool startDetached(const kl::LaunchCommand& command) override
     {
-        starts.append(request);
+        StartSeen seen{command, fromBytes(command.program), {}, fromBytes(command.workingDirectory)};
+        for (const std::string& argument : command.arguments)
+            seen.arguments << fromBytes(argument);
+        starts.append(seen);
         if (onStart)
             onStart();
         return startSucceeds;

@@ -103,15 +103,21 @@ private slots:
         writeFile(emulator, "#!/bin/sh\npwd > \"$0.cwd\"\nprintf '%s\\n' \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n");
         const QStringList arguments{"/roms/a \"b\" $HOME `id` ü;|&.vb", "-display", "frame", "", "*"};
         QtPlatform platform;
+        const auto command = [&](const QString& program) {
+            kl::LaunchCommand c{toBytes(program), {}, toBytes(folder)};
+            for (const QString& argument : arguments)
+                c.arguments.push_back(toBytes(argument));
+            return c;
+        };
         QFile::setPermissions(emulator, QFile::ReadOwner | QFile::WriteOwner);
-        QVERIFY(!platform.startDetached({emulator, arguments, folder}));
+        QVERIFY(!platform.startDetached(command(emulator)));
         QFile::setPermissions(emulator, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(platform.startDetached({emulator, arguments, folder}));
+        QVERIFY(platform.startDetached(command(emulator)));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(emulator + ".args"), 10000);
         QCOMPARE(QString::fromUtf8(readFile(emulator + ".args")), arguments.join('\n') + '\n');
         QCOMPARE(QString::fromUtf8(readFile(emulator + ".cwd")).trimmed(), folder);
         QVERIFY(!QFile::exists(QDir::current().filePath("x")));
-        QVERIFY(!platform.startDetached({dir.filePath("missing"), arguments, folder}));
+        QVERIFY(!platform.startDetached(command(dir.filePath("missing"))));
     }
 
     // Two programs started at the same moment: one keeps running with its window, the other

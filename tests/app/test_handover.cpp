@@ -98,7 +98,7 @@ private slots:
 
         QCOMPARE(fx.platform.boxes.size(), 0);
         QCOMPARE(fx.platform.starts.size(), 1);
-        const kl::LaunchCommand started = toCommand(fx.platform.starts[0]);
+        const kl::LaunchCommand started = fx.platform.starts[0].command;
         QCOMPARE(QByteArray::fromStdString(started.arguments.at(0)), file);
         QCOMPARE(QString::fromStdString(started.program), fx.emu + "/kalmora_boy.exe");
         QCOMPARE(fx.platform.starts[0].arguments.mid(1).join(' '),

@@ -423,7 +423,7 @@ private slots:
         fx.platform.onStart = [&] { statusAtStart = w.lblStatus->text(); };
         w.lstFiles_DblClick();
         QCOMPARE(fx.platform.starts.size(), 1);
-        const ProcessRequest& r = fx.platform.starts[0];
+        const StartSeen& r = fx.platform.starts[0];
         QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
         QCOMPARE(r.workingDirectory, fx.emu);
         QCOMPARE(r.arguments,
@@ -449,7 +449,7 @@ private slots:
         w.mnuFileLaunch_Click();
         QDir::setCurrent(saved);
         QCOMPARE(fx.platform.starts.size(), 1);
-        const ProcessRequest& r = fx.platform.starts[0];
+        const StartSeen& r = fx.platform.starts[0];
         QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
         QCOMPARE(r.workingDirectory, fx.emu);
         QCOMPARE(r.arguments.value(0), fx.roms + "/b game.vb");
@@ -471,7 +471,7 @@ private slots:
         fx.select("Decoy.vb");
         w.mnuFileLaunch_Click();
         QCOMPARE(fx.platform.starts.size(), 1);
-        const ProcessRequest& r = fx.platform.starts[0];
+        const StartSeen& r = fx.platform.starts[0];
         QCOMPARE(r.program, emu + "/kalmora_boy.exe");
         QCOMPARE(r.workingDirectory, emu);
         QCOMPARE(r.arguments.value(0), roms + "/Decoy.vb");
@@ -537,7 +537,7 @@ private slots:
             return;
         }
         QCOMPARE(fx.platform.starts.size(), 1);
-        const ProcessRequest& r = fx.platform.starts[0];
+        const StartSeen& r = fx.platform.starts[0];
         QCOMPARE(r.workingDirectory, fx.emu);
         if (outcome == "wine" || outcome == "WINE") {
             QCOMPARE(r.program, outcome == "WINE" ? staging : bin + "/wine");
@@ -564,7 +564,7 @@ private slots:
         QTest::mouseDClick(w.lstFiles->viewport(), Qt::LeftButton, {}, item.center());
         QTest::keyClick(w.lstFiles, Qt::Key_Return);
         QCOMPARE(fx.platform.starts.size(), 5);
-        for (const ProcessRequest& r : fx.platform.starts) {
+        for (const StartSeen& r : fx.platform.starts) {
             QCOMPARE(r.arguments.first(), fx.roms + "/A Game.VB");
             QCOMPARE(r.arguments.mid(1).join(' '), kDefaultSwitches.mid(1));
         }
@@ -625,7 +625,7 @@ private slots:
 
         w.mnuFileLaunch_Click();
         QCOMPARE(fx.platform.starts.size(), 1);
-        QCOMPARE(QByteArray::fromStdString(toCommand(fx.platform.starts[0]).arguments.at(0)), file);
+        QCOMPARE(QByteArray::fromStdString(fx.platform.starts[0].command.arguments.at(0)), file);
         w.mnuFileProperties_Click();
         QCOMPARE(QByteArray::fromStdString(toBytes(fx.platform.properties.value(0))), file);
 
