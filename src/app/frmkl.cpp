@@ -192,7 +192,8 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
       m_platform(platform),
       m_programFolder(std::move(programFolder)),
       m_prefetch(prefetch),
-      m_config(kl::configLocation(toBytes(m_programFolder)))
+      m_config(kl::configLocation(toBytes(m_programFolder))),
+      m_scope(m_config)
 {
     setObjectName(QStringLiteral("frmKL"));
     setWindowTitle(kTitle);
@@ -903,7 +904,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
     if (m_exiting)
         return;  // the options are being saved; nothing starts any more
     const std::string name = kl::splitPath(absolutePath).name;
-    startEmulator(kl::planFileLaunch(gameOptions(name).value_or(windowOptions()), absolutePath,
+    startEmulator(kl::planFileLaunch(m_scope.optionsFor(name, m_binder.read()), absolutePath,
                                      kl::currentStartEnvironment()),
                   name, absolutePath);
 }
@@ -979,7 +980,7 @@ void frmKL::lstFiles_Click()
     const auto size = kl::fileSize(kl::joinAlways(toBytes(lstFiles->path()), toBytes(name), kl::kNativeStyle));
     const QString sizeText = size ? qs(kl::sizeText(*size, QLocale().groupSeparator().toStdString())) : QString();
     setStatus(QStringLiteral("Status: File \"%1\" (%2) selected").arg(name, sizeText)
-              + (!m_gameShown.empty() && m_gameShown == toBytes(name) ? kOwnOptions : QString()));
+              + (m_scope.shows(toBytes(name)) ? kOwnOptions : QString()));
 }
 
 void frmKL::mnuViewFileType_Click(int index)
@@ -1060,7 +1061,7 @@ void frmKL::mnuFileRename_Click()
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
-    kl::moveGameOptions(m_config, toBytes(name), toBytes(answer));
+    m_scope.renamed(toBytes(name), toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();
 }
@@ -1079,7 +1080,7 @@ void frmKL::mnuFileDelete_Click()
         showError(kDeleteFailed.arg(lstFiles->fileName()));
         return;
     }
-    kl::forgetGameOptions(m_config, toBytes(name));
+    m_scope.deleted(toBytes(name));
     setStatus(kDeleted.arg(lstFiles->fileName()));
     lstFiles->refresh();
 }
@@ -1096,22 +1097,7 @@ void frmKL::mnuFileProperties_Click()
 
 // ---- Games' own options ----
 
-kl::EmulatorSettings frmKL::windowOptions() const
-{
-    if (!m_windowOptions)
-        return m_binder.read();
-    // The paths belong to the window whatever is shown; they may have changed meanwhile.
-    kl::EmulatorSettings options = *m_windowOptions;
-    options.setText(Field::txtEmuPath, toBytes(txtEmuPath->text()));
-    options.setText(Field::txtRomPath, toBytes(txtRomPath->text()));
-    return options;
-}
-
-std::optional<kl::EmulatorSettings> frmKL::gameOptions(const std::string& romName) const
-{
-    const auto path = kl::gameOptionsPath(m_config, romName);
-    return path ? kl::loadGameOptions(*path, m_binder.read()) : std::nullopt;
-}
+kl::EmulatorSettings frmKL::windowOptions() const { return m_scope.windowOptions(m_binder.read()); }
 
 void frmKL::writeOptions(const kl::EmulatorSettings& options)
 {
@@ -1123,27 +1109,8 @@ void frmKL::writeOptions(const kl::EmulatorSettings& options)
 
 void frmKL::followSelection()
 {
-    const std::string name = toBytes(lstFiles->fileName());
-    if (!m_gameShown.empty() && name == m_gameShown)
-        return;
-    const auto own = name.empty() ? std::nullopt : gameOptions(name);
-    if (own) {
-        if (!m_windowOptions)
-            m_windowOptions = m_binder.read();
-        writeOptions(*own);
-        m_gameShown = name;
-    } else {
-        showWindowOptions();
-    }
-}
-
-void frmKL::showWindowOptions()
-{
-    if (m_gameShown.empty())
-        return;
-    writeOptions(windowOptions());
-    m_windowOptions.reset();
-    m_gameShown.clear();
+    if (const auto show = m_scope.select(toBytes(lstFiles->fileName()), m_binder.read()))
+        writeOptions(*show);
 }
 
 void frmKL::optionControlChanged()
@@ -1154,15 +1121,13 @@ void frmKL::optionControlChanged()
 
 void frmKL::saveShownGame()
 {
-    if (m_gameShown.empty())
-        return;
-    if (kl::saveGameOptions(m_config, m_gameShown, m_binder.read()) != kl::KeepResult::Kept)
-        showKeepFailed(m_gameShown);
+    if (m_scope.changed(m_binder.read()) == kl::SaveOutcome::Failed)
+        showKeepFailed(m_scope.gameShown());
 }
 
 void frmKL::showKeepFailed(const std::string& rom)
 {
-    showError(kKeepFailed.arg(fromBytes(rom), fromBytes(kl::gameOptionsPath(m_config, rom).value_or(""))));
+    showError(kKeepFailed.arg(fromBytes(rom), fromBytes(m_scope.gameFile(rom))));
 }
 
 void frmKL::mnuFileKeepOptions_Click()
@@ -1173,15 +1138,11 @@ void frmKL::mnuFileKeepOptions_Click()
         return;
     }
     const std::string rom = toBytes(name);
-    switch (kl::saveGameOptions(m_config, rom, m_binder.read())) {
+    switch (m_scope.keep(rom, m_binder.read())) {
     case kl::KeepResult::NameUnusable: showError(kKeepNameUnusable.arg(name)); return;
     case kl::KeepResult::Failed: showKeepFailed(rom); return;
-    case kl::KeepResult::Kept: break;
+    case kl::KeepResult::Kept: setStatus(kKept.arg(name)); return;
     }
-    if (!m_windowOptions)
-        m_windowOptions = m_binder.read();
-    m_gameShown = rom;
-    setStatus(kKept.arg(name));
 }
 
 void frmKL::mnuFileForgetOptions_Click()
@@ -1191,16 +1152,13 @@ void frmKL::mnuFileForgetOptions_Click()
         showError(kNoFile);
         return;
     }
-    const std::string rom = toBytes(name);
-    const auto path = kl::gameOptionsPath(m_config, rom);
-    if (!path || !kl::isExistingFile(*path))
+    const kl::ForgetOutcome forgot = m_scope.forget(toBytes(name), m_binder.read());
+    if (forgot.result == kl::ForgetResult::Failed)
+        showError(kForgetFailed.arg(name, fromBytes(m_scope.gameFile(toBytes(name)))));
+    if (forgot.result != kl::ForgetResult::Forgotten)
         return;
-    if (!kl::forgetGameOptions(m_config, rom)) {
-        showError(kForgetFailed.arg(name, fromBytes(*path)));
-        return;
-    }
-    if (m_gameShown == rom)
-        showWindowOptions();
+    if (forgot.show)
+        writeOptions(*forgot.show);
     setStatus(kForgotten.arg(name));
 }
 

@@ -9,6 +9,7 @@
 #include "binder.h"
 #include "config/config_location.h"
 #include "config/gui_settings.h"
+#include "config/options_scope.h"
 #include "launch/command_line.h"
 #include "launch/launcher.h"
 #include "platform.h"
@@ -197,14 +198,10 @@ private:
     // The launch routine's start of a planned command: the error boxes, the status and the
     // minimise. The path names a missing file. True when the emulator started.
     bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path = {});
-    // A game's own options with the window's paths; nothing when it has none (or a damaged file).
-    std::optional<kl::EmulatorSettings> gameOptions(const std::string& romName) const;
     // Writes a record into the controls; a write by code is not a change to save to a game.
     void writeOptions(const kl::EmulatorSettings& options);
     // The selected game's own options into the controls, or the window's back.
     void followSelection();
-    // The window's own options back into the controls, when a game's were shown.
-    void showWindowOptions();
     void optionControlChanged();
     void saveShownGame();
     void showKeepFailed(const std::string& romName);
@@ -237,10 +234,7 @@ private:
     // Start-up could not use the file: the first save keeps its bytes before replacing it.
     bool m_settingsDamaged = false;
     bool m_guiDamaged = false;
-    // The game whose own options the controls show (empty: the window's options), and the
-    // window's options kept aside meanwhile.
-    std::string m_gameShown;
-    std::optional<kl::EmulatorSettings> m_windowOptions;
+    kl::OptionsScope m_scope;
     bool m_writingOptions = false;
     EvenTabBar* m_tabBar = nullptr;
 };

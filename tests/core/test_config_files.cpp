@@ -7,6 +7,7 @@
 
 #include "config/config_location.h"
 #include "config/gui_settings.h"
+#include "config/options_scope.h"
 #include "config/settings_file.h"
 #include "config/text_file.h"
 
@@ -79,6 +80,64 @@ EmulatorSettings randomValidRecord(QRandomGenerator& rng)
 }
 
 }  // namespace
+
+// Plays window events on an options scope, the controls being one record: each event changes
+// the record as the window would and logs what the scope decided. A record is written as its
+// brightness, which is enough to tell the window's options from each game's.
+QString playScope(const QString& folder, const QStringList& events)
+{
+    ConfigLocation location;
+    location.folder = folder.toStdString();
+    OptionsScope scope(location);
+    EmulatorSettings controls = defaultsWithPaths("/emu", "/roms");
+    const auto brite = [](const EmulatorSettings& s) { return QString::fromStdString(s.text(Field::cmbBrightness)); };
+    QStringList log;
+    for (const QString& event : events) {
+        const QStringList words = event.split(' ');
+        const QString& verb = words[0];
+        const std::string name = words.value(1).toStdString();
+        if (verb == "select") {
+            if (const auto show = scope.select(name == "-" ? "" : name, controls))
+                controls = *show;
+        } else if (verb == "set" || verb == "reset") {
+            if (verb == "set")
+                controls.setListChoice(Field::cmbBrightness, name);
+            else
+                resetEmulatorDefaults(controls);
+            if (scope.changed(controls) == SaveOutcome::Failed)
+                log << "save failed";
+        } else if (verb == "path") {
+            controls.setText(Field::txtEmuPath, name);
+        } else if (verb == "keep") {
+            if (scope.keep(name, controls) != KeepResult::Kept)
+                log << "keep failed";
+        } else if (verb == "forget") {
+            const ForgetOutcome forgot = scope.forget(name, controls);
+            if (forgot.result != ForgetResult::Forgotten)
+                log << (forgot.result == ForgetResult::Failed ? "forget failed" : "nothing kept");
+            if (forgot.show)
+                controls = *forgot.show;
+        } else if (verb == "rename") {
+            scope.renamed(name, words.value(2).toStdString());
+        } else if (verb == "delete") {
+            scope.deleted(name);
+        } else if (verb == "hand") {
+            log << "hand " + brite(scope.optionsFor(name, controls));
+        } else if (verb == "exit") {
+            const EmulatorSettings window = scope.windowOptions(controls);
+            log << "exit " + brite(window) + " " + QString::fromStdString(window.text(Field::txtEmuPath));
+        }
+    }
+    log << "shown " + brite(controls) + (scope.gameShown().empty() ? QString() : " of " + QString::fromStdString(scope.gameShown()));
+    QStringList games = QDir(folder + "/Games").entryList(QDir::Files, QDir::Name);
+    for (QString& game : games) {
+        EmulatorSettings kept;
+        const auto own = loadGameOptions((folder + "/Games/" + game).toStdString(), kept);
+        game += "=" + (own ? brite(*own) : QString("damaged"));
+    }
+    log << "files " + games.join(',');
+    return log.join("; ");
+}
 
 class TestConfigFiles : public QObject {
     Q_OBJECT
@@ -391,6 +450,49 @@ private slots:
         QCOMPARE(p ? QString::fromUtf8(p->data(), int(p->size())) : QString("-"), pattern);
         const auto t = themeFor(gui);
         QCOMPARE(t ? *t : -1, theme);
+    }
+
+    // The window's options against each game's own, as event sequences on the controls.
+    void optionsScope_data()
+    {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("outcome");
+        const QString none = "shown 1.0; files ";
+        QTest::newRow("no game: changes stay the window's") << "set 1.5|select a.vb|exit" << "exit 1.5 /emu; shown 1.5; files ";
+        QTest::newRow("keep, then the game's own are shown and saved")
+            << "set 1.5|select a.vb|keep a.vb|set 2.0|exit" << "exit 1.5 /emu; shown 2.0 of a.vb; files a.vb.ini=2.0";
+        QTest::newRow("switch to a game without: the window's return")
+            << "select a.vb|keep a.vb|set 2.0|select b.vb|exit" << "exit 1.0 /emu; shown 1.0; files a.vb.ini=2.0";
+        QTest::newRow("switch back: the game's are shown again")
+            << "select a.vb|keep a.vb|set 2.0|select b.vb|set 1.2|select a.vb|exit"
+            << "exit 1.2 /emu; shown 2.0 of a.vb; files a.vb.ini=2.0";
+        QTest::newRow("selection lost: the window's return")
+            << "select a.vb|keep a.vb|set 2.0|select -" << "shown 1.0; files a.vb.ini=2.0";
+        QTest::newRow("the same game again changes nothing")
+            << "select a.vb|keep a.vb|set 2.0|select a.vb|set 2.2" << "shown 2.2 of a.vb; files a.vb.ini=2.2";
+        QTest::newRow("reset while a game is shown resets the game's")
+            << "set 1.5|select a.vb|keep a.vb|set 2.0|reset|exit" << "exit 1.5 /emu; shown 1.0 of a.vb; files a.vb.ini=1.0";
+        QTest::newRow("paths changed while a game is shown are the window's")
+            << "select a.vb|keep a.vb|path /other|exit" << "exit 1.0 /other; shown 1.0 of a.vb; files a.vb.ini=1.0";
+        QTest::newRow("forget the shown game: the window's return")
+            << "set 1.5|select a.vb|keep a.vb|set 2.0|forget a.vb|exit" << "exit 1.5 /emu; shown 1.5; files ";
+        QTest::newRow("forget another game leaves the shown one")
+            << "select b.vb|keep b.vb|select a.vb|keep a.vb|set 2.0|forget b.vb" << "shown 2.0 of a.vb; files a.vb.ini=2.0";
+        QTest::newRow("forget a game without options") << "select a.vb|forget a.vb" << "nothing kept; " + none;
+        QTest::newRow("rename takes the file along")
+            << "select a.vb|keep a.vb|set 2.0|rename a.vb c.vb|select c.vb" << "shown 2.0 of c.vb; files c.vb.ini=2.0";
+        QTest::newRow("delete takes the file along")
+            << "select a.vb|keep a.vb|delete a.vb|select -" << none;
+        QTest::newRow("a handed game starts with its own, another with the window's")
+            << "set 1.5|select a.vb|keep a.vb|set 2.0|hand a.vb|hand b.vb"
+            << "hand 2.0; hand 1.5; shown 2.0 of a.vb; files a.vb.ini=2.0";
+        QTest::newRow("a name that cannot be a file") << "keep a/b.vb" << "keep failed; shown 1.0; files ";
+    }
+    void optionsScope()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, outcome);
+        QCOMPARE(playScope(m_dir.path(), events.split('|')), outcome);
     }
 
     void decimalParser_data()
