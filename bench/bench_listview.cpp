@@ -5,7 +5,7 @@
 
 #include "bench_support.h"
 #include "browser/folder_listing.h"
-#include "widgets.h"
+#include "widgets/file_list_box.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "bench_support.h"
 #include "browser/startup_listing.h"
 #include "config/settings_file.h"
-#include "frmkl.h"
+#include "window/frmkl.h"
 #include "platform.h"
 
 namespace {

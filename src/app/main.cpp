@@ -3,14 +3,14 @@
 
 #include <cstdio>
 
-#include "arguments.h"
+#include "cli/arguments.h"
 #include "bytes.h"
-#include "cli.h"
+#include "cli/cli.h"
 #include "browser/startup_listing.h"
-#include "frmkl.h"
-#include "handover.h"
+#include "window/frmkl.h"
+#include "ipc/handover.h"
 #include "platform.h"
-#include "single_instance.h"
+#include "ipc/single_instance.h"
 
 int main(int argc, char** argv)
 {

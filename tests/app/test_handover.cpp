@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "bytes.h"
-#include "handover.h"
+#include "ipc/handover.h"
 #include "window_fixture.h"
 
 namespace {

@@ -6,8 +6,9 @@
 #include <memory>
 
 #include "fake_platform.h"
-#include "frmkl.h"
-#include "widgets.h"
+#include "window/frmkl.h"
+#include "widgets/controls.h"
+#include "widgets/file_list_box.h"
 
 inline QStringList defaultSettingsLines(const QString& emu, const QString& rom)
 {

@@ -4,11 +4,6 @@
 #include <optional>
 #include <string>
 
-// The folder of this user's alone that holds the lock and the socket: $XDG_RUNTIME_DIR when it
-// is an absolute private folder of ours, else /tmp/kalmora-launcher-<uid>, made 0700 and
-// checked. Nothing when neither can be had (another user made the one below /tmp first).
-std::optional<std::string> privateRuntimeFolder();
-
 enum class InstanceLock { Held, HeldByAnother, Unavailable };
 // Holds a lock for the life of the process; the kernel drops it when the process ends,
 // so a crashed launcher never leaves it stuck. Unavailable when there is no private place

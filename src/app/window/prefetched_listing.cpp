@@ -3,7 +3,7 @@
 
 #include "browser/startup_listing.h"
 #include "bytes.h"
-#include "widgets.h"
+#include "widgets/file_list_box.h"
 
 bool takePrefetchedListing(kl::FolderPrefetch& prefetch, bool folderSet, const QString& folderText,
                            FileListBox& list)

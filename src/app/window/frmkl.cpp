@@ -33,11 +33,12 @@
 #include "launch/launcher.h"
 #include "launch/parameter_string.h"
 #include "bytes.h"
-#include "handover.h"
+#include "ipc/handover.h"
 #include "platform.h"
 #include "prefetched_listing.h"
 #include "theme/theme_colors.h"
-#include "widgets.h"
+#include "widgets/controls.h"
+#include "widgets/file_list_box.h"
 
 using kl::Field;
 

@@ -2,11 +2,11 @@
 // program folder.
 #include "single_instance.h"
 
-#include <cstdlib>
+#include "runtime_folder.h"
+
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,14 +26,6 @@ std::string instanceName(const std::string& programFolder, const char* suffix)
     return name;
 }
 
-// A folder only this user can enter: ours, not a link, no rights for group or others.
-bool isPrivateFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid()
-           && (st.st_mode & 077) == 0;
-}
-
 std::optional<std::string> lockPath(const std::string& programFolder)
 {
     const auto folder = privateRuntimeFolder();
@@ -41,20 +33,6 @@ std::optional<std::string> lockPath(const std::string& programFolder)
 }
 
 }  // namespace
-
-std::optional<std::string> privateRuntimeFolder()
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && isPrivateFolder(runtime))
-        return std::string(runtime);
-    // One that exists must be ours and private already; another user may have made it to
-    // catch our messages or to hold our lock.
-    const std::string folder = "/tmp/kalmora-launcher-" + std::to_string(::getuid());
-    ::mkdir(folder.c_str(), 0700);
-    if (!isPrivateFolder(folder))
-        return std::nullopt;
-    return folder;
-}
 
 InstanceLock acquireSingleInstanceLock(const std::string& programFolder)
 {

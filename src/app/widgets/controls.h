@@ -1,18 +1,13 @@
 // The few controls whose behaviour Qt's stock widgets do not have.
 #pragma once
 
-#include <QAbstractListModel>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListView>
 #include <QTabBar>
 #include <QTabWidget>
 
-#include <string>
 #include <vector>
-
-#include "browser/name_list.h"
 
 // A two-state box that can still show the greyed state a configuration file asks for;
 // a click on a greyed box checks it, as the classic auto check box does.
@@ -89,67 +84,4 @@ signals:
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
-};
-
-// The names of one folder; converted to text only for the rows on screen.
-class FileListModel : public QAbstractListModel {
-    Q_OBJECT
-public:
-    using QAbstractListModel::QAbstractListModel;
-    void setNames(kl::NameList names);
-    const kl::NameList& names() const { return m_names; }
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-private:
-    kl::NameList m_names;
-};
-
-// The file list box: a view bound to a folder and a pattern list. Every change of folder or
-// pattern, and every refresh, re-reads the folder and leaves no entry selected.
-class FileListBox : public QListView {
-    Q_OBJECT
-public:
-    explicit FileListBox(QWidget* parent = nullptr);
-
-    // False when the folder cannot be listed; the list then keeps its folder and entries.
-    bool setPath(const QString& folder);
-    QString path() const { return m_path; }
-    void setPattern(const QString& pattern);
-    QString pattern() const { return m_pattern; }
-    void refresh();
-    // Shows names read elsewhere for the list's current folder and pattern, in place of the
-    // read that deferring left pending.
-    void showNames(kl::NameList names);
-    // While deferred, changes of folder and pattern only take note; the folder is read once
-    // when deferring ends. Start-up sets both several times over, and a folder may hold
-    // 100,000 names.
-    void deferReads(bool defer);
-    // The selected entry's name, empty when none is selected.
-    QString fileName() const;
-    QStringList entries() const;
-
-signals:
-    void entrySelected();
-    // No entry is selected any more: deselected, or the list was read again.
-    void selectionCleared();
-    void mouseDown(Qt::MouseButton button);
-    void launchRequested();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    void reread();
-    void setNames(kl::NameList names);
-
-    FileListModel m_model;
-    QString m_path;
-    QString m_pattern;
-    bool m_deferred = false;
-    bool m_readPending = false;
 };

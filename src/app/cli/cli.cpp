@@ -11,12 +11,12 @@
 #include "bytes.h"
 #include "config/config_location.h"
 #include "config/game_options.h"
-#include "handover.h"
+#include "ipc/handover.h"
 #include "launch/launcher.h"
 #include "launch/process.h"
 #include "paths.h"
 #include "platform.h"
-#include "single_instance.h"
+#include "ipc/single_instance.h"
 
 namespace {
 
