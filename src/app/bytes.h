@@ -14,3 +14,5 @@ QString fromBytes(std::string_view bytes);
 std::string toBytes(const QString& text);
 // The text as a person should see it: each escaped byte shown as the replacement mark.
 QString shown(QString text);
+// The program's own texts, which the core keeps as UTF-8.
+inline QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }

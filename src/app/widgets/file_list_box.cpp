@@ -57,10 +57,10 @@ bool FileListBox::setPath(const QString& folder)
     if (listing.error != kl::ListingError::None)
         return false;
     // A full path without a trailing separator, except the root itself.
-    QString full = fromBytes(kl::absoluteAgainst(toBytes(folder), kl::currentFolder()));
-    while (full.size() > 1 && full.endsWith(QLatin1Char('/')))
-        full.chop(1);
-    m_path = full;
+    std::string full = kl::absoluteAgainst(toBytes(folder), kl::currentFolder());
+    while (full.size() > 1 && full.back() == '/')
+        full.pop_back();
+    m_folder = std::move(full);
     if (m_deferred)
         m_readPending = true;
     else
@@ -98,7 +98,7 @@ void FileListBox::reread()
         return;
     }
     // A folder that vanished since it was set shows no entries; nothing fails.
-    kl::FolderListing listing = kl::listFolder(toBytes(m_path), toBytes(m_pattern));
+    kl::FolderListing listing = kl::listFolder(m_folder, toBytes(m_pattern));
     setNames(std::move(listing.names));
 }
 
@@ -111,12 +111,14 @@ void FileListBox::setNames(kl::NameList names)
         emit selectionCleared();
 }
 
-QString FileListBox::fileName() const
+QString FileListBox::fileName() const { return fromBytes(selectedName()); }
+
+std::string FileListBox::selectedName() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     if (rows.isEmpty())
-        return QString();
-    return fromBytes(m_model.names()[static_cast<std::size_t>(rows.first().row())]);
+        return {};
+    return std::string(m_model.names()[static_cast<std::size_t>(rows.first().row())]);
 }
 
 QStringList FileListBox::entries() const

@@ -5,7 +5,10 @@
 #include <QAbstractListModel>
 #include <QListView>
 
+#include <string>
+
 #include "browser/name_list.h"
+#include "bytes.h"
 
 // The names of one folder; converted to text only for the rows on screen.
 class FileListModel : public QAbstractListModel {
@@ -30,7 +33,9 @@ public:
 
     // False when the folder cannot be listed; the list then keeps its folder and entries.
     bool setPath(const QString& folder);
-    QString path() const { return m_path; }
+    QString path() const { return fromBytes(m_folder); }
+    // The folder's bytes, as the file system names it.
+    const std::string& folder() const { return m_folder; }
     void setPattern(const QString& pattern);
     QString pattern() const { return m_pattern; }
     void refresh();
@@ -41,8 +46,9 @@ public:
     // when deferring ends. Start-up sets both several times over, and a folder may hold
     // 100,000 names.
     void deferReads(bool defer);
-    // The selected entry's name, empty when none is selected.
+    // The selected entry's name, empty when none is selected; as text, and as its bytes.
     QString fileName() const;
+    std::string selectedName() const;
     QStringList entries() const;
 
 signals:
@@ -64,7 +70,7 @@ private:
     void setNames(kl::NameList names);
 
     FileListModel m_model;
-    QString m_path;
+    std::string m_folder;
     QString m_pattern;
     bool m_deferred = false;
     bool m_readPending = false;

@@ -14,8 +14,6 @@ using kl::FieldKind;
 
 namespace {
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
 kl::PaletteFamily familyShownBy(const QComboBox* combo)
 {
     const auto redBlue = kl::paletteItems(kl::PaletteFamily::RedBlue);

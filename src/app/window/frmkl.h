@@ -3,10 +3,10 @@
 
 #include <QMainWindow>
 
-#include <array>
 #include <optional>
 
 #include "binder.h"
+#include "layout.h"
 #include "config/config_location.h"
 #include "config/gui_settings.h"
 #include "config/options_scope.h"
@@ -14,28 +14,16 @@
 #include "launch/launcher.h"
 #include "platform.h"
 
-class CheckBox;
-class EvenTabBar;
-class FileListBox;
-class LinkLabel;
 class Platform;
-class QAction;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
-class TrackingGroupBox;
 namespace kl {
 class FolderPrefetch;
 }
 
 class HandoverServer;
 
-class frmKL : public QMainWindow {
+// The controls come from the layout's struct, so the window and the tests name them as the
+// documented form does (window.lstFiles).
+class frmKL : public QMainWindow, public WindowControls {
     Q_OBJECT
 public:
     // The prefetch, when given, holds the ROM folder read ahead; it must outlive Form_Load.
@@ -120,76 +108,6 @@ public:
     QString guiPath() const;
     int ShowParametersOnly = 0;
 
-    // Controls, named as documented; arrays are indexed from 1.
-    FileListBox* lstFiles = nullptr;
-    QTabWidget* tabGUI = nullptr;
-    QPushButton* cmdLaunch = nullptr;
-    QPushButton* cmdHelp = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QLabel* lblStatus = nullptr;
-
-    QRadioButton* optWindow = nullptr;
-    QRadioButton* opt320x200 = nullptr;
-    QRadioButton* opt640x480 = nullptr;
-    QRadioButton* opt800x600 = nullptr;
-    QRadioButton* opt1024x768 = nullptr;
-    CheckBox* chkHStretch = nullptr;
-    std::array<QRadioButton*, 7> opt3DMode{};
-    QComboBox* cmbPalette = nullptr;
-    QComboBox* cmbBrightness = nullptr;
-    CheckBox* chkFlip = nullptr;
-    QComboBox* cmbZoom = nullptr;
-    QComboBox* cmbFrameSkip = nullptr;
-    CheckBox* chkNoThrottle = nullptr;
-
-    std::array<QRadioButton*, 3> optKeyLayout{};
-    CheckBox* chkJoystick = nullptr;
-    QGroupBox* fmPreview = nullptr;
-    std::array<QLabel*, 9> lblKeyDesc{};
-    std::array<QLabel*, 9> lblKey{};
-    QComboBox* cmbVBController = nullptr;
-
-    CheckBox* chkForceTimer = nullptr;
-    CheckBox* chkFixVF = nullptr;
-    CheckBox* chkDisplayFPS = nullptr;
-    CheckBox* chkEnableDebug = nullptr;
-    CheckBox* chkGenerateDisam = nullptr;
-    CheckBox* chkOutputDebug = nullptr;
-
-    QLineEdit* txtEmuPath = nullptr;
-    QPushButton* cmdBrowseEmu = nullptr;
-    QLineEdit* txtRomPath = nullptr;
-    QPushButton* cmdBrowseRom = nullptr;
-
-    TrackingGroupBox* fmOnTheWeb = nullptr;
-    std::array<LinkLabel*, 4> lblURL{};
-
-    QAction* mnuFileLaunch = nullptr;
-    QAction* mnuFileRename = nullptr;
-    QAction* mnuFileDelete = nullptr;
-    QAction* mnuFileProperties = nullptr;
-    QAction* mnuFileKeepOptions = nullptr;
-    QAction* mnuFileForgetOptions = nullptr;
-    QAction* mnuFileExit = nullptr;
-    std::array<QAction*, 5> mnuViewFileType{};
-    QAction* mnuViewRefresh = nullptr;
-    QAction* mnuConfigResetEmu = nullptr;
-    QAction* mnuConfigResetGUI = nullptr;
-    QAction* mnuConfigResetBoth = nullptr;
-    std::array<QAction*, 9> mnuWindowTheme{};
-    QAction* mnuWindowThemeDefault = nullptr;
-    QAction* mnuWindowMinimize = nullptr;
-    QAction* mnuHelpReadme = nullptr;
-    QAction* mnuHelpHistory = nullptr;
-    QMenu* popMenu = nullptr;
-    QAction* popLaunch = nullptr;
-    QAction* popRename = nullptr;
-    QAction* popDelete = nullptr;
-    QAction* popProperties = nullptr;
-    QAction* popKeepOptions = nullptr;
-    QAction* popForgetOptions = nullptr;
-    QAction* popRefresh = nullptr;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -205,23 +123,16 @@ private:
     void optionControlChanged();
     void saveShownGame();
     void showKeepFailed(const std::string& romName);
-    void buildMenus();
-    void buildVideoTab(QWidget* page);
-    void buildControlsTab(QWidget* page);
-    void buildOptionsTab(QWidget* page);
-    void buildDebugTab(QWidget* page);
-    void buildPathsTab(QWidget* page);
-    void buildAboutTab(QWidget* page);
-    void buildStatusPanel(QWidget* central);
     void bindSettings();
-    void setTabOrder();
-    void fitFont();
+    void connectHandlers();
     void applyColors(int theme);
     void resetEmulatorOptions();
     void resetGuiOptions();
     bool applyFileTypePattern();
     void openDocument(std::string_view constant);
-    QString joinedPath(const QString& name) const;
+    // The selected file's name, or nothing after the message that none is selected.
+    std::optional<std::string> selectedFile();
+    std::string joinedPath(const std::string& name) const;
     void showError(const QString& text);
     void setStatus(const QString& text);
 
@@ -236,7 +147,6 @@ private:
     bool m_guiDamaged = false;
     kl::OptionsScope m_scope;
     bool m_writingOptions = false;
-    EvenTabBar* m_tabBar = nullptr;
 };
 
 // The window takes the files handed over to it, while it is not exiting.

@@ -1,0 +1,122 @@
+// The window's controls, tabs, menus and tab order in the reference layout, and the plain
+// struct of control pointers that the window and the tests reach them through (the role a
+// designer's generated form class plays). Controls are named as documented; arrays are
+// indexed from 1.
+#pragma once
+
+#include <QColor>
+
+#include <array>
+#include <cstdint>
+
+class CheckBox;
+class EvenTabBar;
+class FileListBox;
+class LinkLabel;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QObject;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QWidget;
+class TrackingGroupBox;
+
+// Link colours, 0x00BBGGRR.
+inline constexpr std::uint32_t kLinkHoverColor = 0x00FF0000;
+inline constexpr std::uint32_t kLinkNormalColor = 0x00C00000;
+inline constexpr std::uint32_t kLinkFirstColor = 0x00800000;
+QColor bgr(std::uint32_t value);
+
+struct WindowControls {
+    FileListBox* lstFiles = nullptr;
+    QTabWidget* tabGUI = nullptr;
+    EvenTabBar* tabStrip = nullptr;
+    QPushButton* cmdLaunch = nullptr;
+    QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QLabel* lblStatus = nullptr;
+
+    QRadioButton* optWindow = nullptr;
+    QRadioButton* opt320x200 = nullptr;
+    QRadioButton* opt640x480 = nullptr;
+    QRadioButton* opt800x600 = nullptr;
+    QRadioButton* opt1024x768 = nullptr;
+    CheckBox* chkHStretch = nullptr;
+    std::array<QRadioButton*, 7> opt3DMode{};
+    QComboBox* cmbPalette = nullptr;
+    QComboBox* cmbBrightness = nullptr;
+    CheckBox* chkFlip = nullptr;
+    QComboBox* cmbZoom = nullptr;
+    QComboBox* cmbFrameSkip = nullptr;
+    CheckBox* chkNoThrottle = nullptr;
+
+    std::array<QRadioButton*, 3> optKeyLayout{};
+    CheckBox* chkJoystick = nullptr;
+    QGroupBox* fmPreview = nullptr;
+    std::array<QLabel*, 9> lblKeyDesc{};
+    std::array<QLabel*, 9> lblKey{};
+    QComboBox* cmbVBController = nullptr;
+
+    CheckBox* chkForceTimer = nullptr;
+    CheckBox* chkFixVF = nullptr;
+    CheckBox* chkDisplayFPS = nullptr;
+    CheckBox* chkEnableDebug = nullptr;
+    CheckBox* chkGenerateDisam = nullptr;
+    CheckBox* chkOutputDebug = nullptr;
+
+    QLineEdit* txtEmuPath = nullptr;
+    QPushButton* cmdBrowseEmu = nullptr;
+    QLineEdit* txtRomPath = nullptr;
+    QPushButton* cmdBrowseRom = nullptr;
+
+    TrackingGroupBox* fmOnTheWeb = nullptr;
+    std::array<LinkLabel*, 4> lblURL{};
+
+    QAction* mnuFileLaunch = nullptr;
+    QAction* mnuFileRename = nullptr;
+    QAction* mnuFileDelete = nullptr;
+    QAction* mnuFileProperties = nullptr;
+    QAction* mnuFileKeepOptions = nullptr;
+    QAction* mnuFileForgetOptions = nullptr;
+    QAction* mnuFileExit = nullptr;
+    std::array<QAction*, 5> mnuViewFileType{};
+    QAction* mnuViewRefresh = nullptr;
+    QAction* mnuConfigResetEmu = nullptr;
+    QAction* mnuConfigResetGUI = nullptr;
+    QAction* mnuConfigResetBoth = nullptr;
+    std::array<QAction*, 9> mnuWindowTheme{};
+    QAction* mnuWindowThemeDefault = nullptr;
+    QAction* mnuWindowMinimize = nullptr;
+    QAction* mnuHelpReadme = nullptr;
+    QAction* mnuHelpHistory = nullptr;
+    QMenu* popMenu = nullptr;
+    QAction* popLaunch = nullptr;
+    QAction* popRename = nullptr;
+    QAction* popDelete = nullptr;
+    QAction* popProperties = nullptr;
+    QAction* popKeepOptions = nullptr;
+    QAction* popForgetOptions = nullptr;
+    QAction* popRefresh = nullptr;
+
+protected:
+    // Makes every control in the window; the tab pages' and the strip's mouse moves go to
+    // the watcher. Nothing is connected yet.
+    void buildControls(QMainWindow& window, QObject* mouseWatcher);
+
+private:
+    void buildVideoTab(QWidget* page);
+    void buildControlsTab(QWidget* page);
+    void buildOptionsTab(QWidget* page);
+    void buildDebugTab(QWidget* page);
+    void buildPathsTab(QWidget* page);
+    void buildAboutTab(QWidget* page);
+    void buildStatusPanel(QWidget* central);
+    void buildMenus(QMainWindow& window);
+    void setTabOrder();
+};
