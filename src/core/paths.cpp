@@ -19,6 +19,14 @@ std::string trimLeadingBlanks(std::string_view text)
     return std::string(text.substr(begin));
 }
 
+std::string_view trimBlanks(std::string_view text)
+{
+    const std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
 std::string joinPath(std::string_view folder, std::string_view name, PathStyle style)
 {
     std::string result(folder);

@@ -21,6 +21,8 @@ inline constexpr PathStyle kNativeStyle = kPosixStyle;
 std::string trimTrailingBlanks(std::string_view text);
 // Removes leading blanks (code 32 only).
 std::string trimLeadingBlanks(std::string_view text);
+// The text without its leading and trailing blanks (code 32 only).
+std::string_view trimBlanks(std::string_view text);
 
 // Folder and name joined with one separator when the folder is longer than a root,
 // otherwise concatenated (a root already ends in its separator).

@@ -100,6 +100,20 @@ private slots:
             bar << a->text();
         QCOMPARE(bar, QStringList({"&File", "V&iew", "Co&nfig", "&Window", "&Help"}));
         QCOMPARE(w.popMenu->defaultAction(), w.popLaunch);
+        const auto items = [](const QMenu* menu) {
+            QStringList out;
+            for (const QAction* a : menu->actions())
+                out << a->objectName() + (a->isSeparator() ? QString() : ":" + a->text());
+            return out.join(' ');
+        };
+        QCOMPARE(items(w.findChild<QMenu*>("mnuFile")),
+                 QString("mnuFileLaunch:&Launch mnuLine1 mnuFileRename:&Rename mnuFileDelete:&Delete mnuLine2 "
+                         "mnuFileProperties:&Properties mnuFileKeepOptions:Keep options for this &game "
+                         "mnuFileForgetOptions:&Forget options for this game mnuLine3 mnuFileExit:E&xit"));
+        QCOMPARE(items(w.popMenu),
+                 QString("popLaunch:&Launch popLine1 popRename:&Rename popDelete:&Delete popLine2 "
+                         "popProperties:&Properties popKeepOptions:Keep options for this &game "
+                         "popForgetOptions:&Forget options for this game popLine3 popRefresh:R&efresh"));
         QCOMPARE(w.findChild<QGroupBox*>("fmPaletteBrightness")->title(), QString(" Palette && Brightness "));
         QCOMPARE(w.mnuViewFileType[3]->text(), QString("&Both (*.vb && *.zip) files"));
         QCOMPARE(w.findChildren<QRadioButton*>("opt3DMode").size(), 6);

@@ -51,13 +51,38 @@ void fillCombo(QComboBox* combo, std::span<const std::string_view> items)
     combo->setCurrentIndex(-1);
 }
 
-void SettingsBinder::bindText(Field field, QLineEdit* edit) { m_rows.push_back({field, edit, {}}); }
-void SettingsBinder::bindOption(Field field, QRadioButton* button, Reaction onSelected)
+namespace {
+
+// The control of a field's kind that carries its name (and, in a control array, its index).
+QWidget* controlOf(const QWidget& form, const kl::FieldInfo& info)
 {
-    m_rows.push_back({field, button, std::move(onSelected)});
+    const QString name = QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size()));
+    for (QWidget* w : form.findChildren<QWidget*>(name)) {
+        const bool kindFits = info.kind == FieldKind::Text     ? qobject_cast<QLineEdit*>(w) != nullptr
+                              : info.kind == FieldKind::Option ? qobject_cast<QRadioButton*>(w) != nullptr
+                              : info.kind == FieldKind::Check  ? qobject_cast<QCheckBox*>(w) != nullptr
+                                                               : qobject_cast<QComboBox*>(w) != nullptr;
+        if (kindFits && (info.index == 0 || w->property("Index").toInt() == info.index))
+            return w;
+    }
+    return nullptr;
 }
-void SettingsBinder::bindCheck(Field field, QCheckBox* box) { m_rows.push_back({field, box, {}}); }
-void SettingsBinder::bindList(Field field, QComboBox* combo) { m_rows.push_back({field, combo, {}}); }
+
+}  // namespace
+
+bool SettingsBinder::bindControls(const QWidget& form, const std::function<Reaction(const kl::FieldInfo&)>& reactionFor)
+{
+    m_rows.clear();
+    for (const kl::FieldInfo& info : kl::fieldTable()) {
+        QWidget* control = controlOf(form, info);
+        if (!control) {
+            m_rows.clear();
+            return false;
+        }
+        m_rows.push_back({info.field, control, info.kind == FieldKind::Option ? reactionFor(info) : Reaction()});
+    }
+    return true;
+}
 
 const SettingsBinder::Row* SettingsBinder::row(Field field) const
 {

@@ -15,16 +15,17 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QWidget;
 
 class SettingsBinder {
 public:
     using Reaction = std::function<void()>;
 
-    void bindText(kl::Field field, QLineEdit* edit);
-    // The reaction runs for every write that selects the option, as a user's click would.
-    void bindOption(kl::Field field, QRadioButton* button, Reaction onSelected = {});
-    void bindCheck(kl::Field field, QCheckBox* box);
-    void bindList(kl::Field field, QComboBox* combo);
+    // Binds every field to the control below the form that carries the field's name (and
+    // index): a line edit, option button, check box or list, as the field's kind says. An
+    // option's reaction runs for every write that selects it, as a user's click would. False,
+    // with nothing bound, when a control is missing.
+    bool bindControls(const QWidget& form, const std::function<Reaction(const kl::FieldInfo&)>& reactionFor);
 
     // The record as the window shows it now.
     kl::EmulatorSettings read() const;

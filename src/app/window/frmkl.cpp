@@ -131,33 +131,15 @@ bool frmKL::captionsFit() const { return ::captionsFit(*centralWidget(), *tabStr
 
 void frmKL::bindSettings()
 {
-    SettingsBinder& b = m_binder;
-    b.bindText(Field::txtEmuPath, txtEmuPath);
-    b.bindText(Field::txtRomPath, txtRomPath);
-    b.bindOption(Field::optWindow, optWindow);
-    b.bindOption(Field::opt320x200, opt320x200);
-    b.bindOption(Field::opt640x480, opt640x480);
-    b.bindOption(Field::opt800x600, opt800x600);
-    b.bindOption(Field::opt1024x768, opt1024x768);
-    b.bindCheck(Field::chkHStretch, chkHStretch);
-    for (int i = 1; i <= 6; ++i)
-        b.bindOption(kl::opt3DMode(i), opt3DMode[i], [this, i] { opt3DMode_Click(i); });
-    b.bindList(Field::cmbPalette, cmbPalette);
-    b.bindList(Field::cmbBrightness, cmbBrightness);
-    b.bindCheck(Field::chkFlip, chkFlip);
-    b.bindList(Field::cmbZoom, cmbZoom);
-    b.bindList(Field::cmbFrameSkip, cmbFrameSkip);
-    b.bindCheck(Field::chkNoThrottle, chkNoThrottle);
-    for (int i = 1; i <= 2; ++i)
-        b.bindOption(kl::optKeyLayout(i), optKeyLayout[i], [this, i] { optKeyLayout_Click(i); });
-    b.bindCheck(Field::chkJoystick, chkJoystick);
-    b.bindList(Field::cmbVBController, cmbVBController);
-    b.bindCheck(Field::chkForceTimer, chkForceTimer);
-    b.bindCheck(Field::chkFixVF, chkFixVF);
-    b.bindCheck(Field::chkDisplayFPS, chkDisplayFPS);
-    b.bindCheck(Field::chkEnableDebug, chkEnableDebug);
-    b.bindCheck(Field::chkGenerateDisam, chkGenerateDisam);
-    b.bindCheck(Field::chkOutputDebug, chkOutputDebug);
+    const bool bound = m_binder.bindControls(*centralWidget(), [this](const kl::FieldInfo& f) -> SettingsBinder::Reaction {
+        if (f.group == kl::OptionGroup::Mode3D)
+            return [this, i = f.index] { opt3DMode_Click(i); };
+        if (f.group == kl::OptionGroup::KeyLayout)
+            return [this, i = f.index] { optKeyLayout_Click(i); };
+        return {};
+    });
+    Q_ASSERT(bound);
+    Q_UNUSED(bound);
 }
 
 // ---- Start-up and shutdown ----

@@ -86,6 +86,29 @@ QAction* item(QMenu* menu, const char* name, const char* caption)
     return a;
 }
 
+// The items the File menu and the list's context menu share, in their order, with the
+// separators after the first, the third and the last; named by the menu's prefix.
+void addFileItems(QMenu* menu, const char* prefix, const char* line, std::array<QAction**, 6> items)
+{
+    struct Item {
+        const char* name;
+        const char* caption;
+        bool separatorAfter;
+    };
+    constexpr Item kItems[] = {{"Launch", "&Launch", true},
+                               {"Rename", "&Rename", false},
+                               {"Delete", "&Delete", true},
+                               {"Properties", "&Properties", false},
+                               {"KeepOptions", "Keep options for this &game", false},
+                               {"ForgetOptions", "&Forget options for this game", true}};
+    int separators = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        *items[i] = item(menu, (QByteArray(prefix) + kItems[i].name).constData(), kItems[i].caption);
+        if (kItems[i].separatorAfter)
+            menu->addSeparator()->setObjectName(QString::fromLatin1(line) + QString::number(++separators));
+    }
+}
+
 }  // namespace
 
 QColor bgr(std::uint32_t value) { return QColor(kl::red(value), kl::green(value), kl::blue(value)); }
@@ -298,15 +321,9 @@ void WindowControls::buildMenus(QMainWindow& form)
     QMenuBar* bar = form.menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileLaunch = item(file, "mnuFileLaunch", "&Launch");
-    file->addSeparator()->setObjectName(QStringLiteral("mnuLine1"));
-    mnuFileRename = item(file, "mnuFileRename", "&Rename");
-    mnuFileDelete = item(file, "mnuFileDelete", "&Delete");
-    file->addSeparator()->setObjectName(QStringLiteral("mnuLine2"));
-    mnuFileProperties = item(file, "mnuFileProperties", "&Properties");
-    mnuFileKeepOptions = item(file, "mnuFileKeepOptions", "Keep options for this &game");
-    mnuFileForgetOptions = item(file, "mnuFileForgetOptions", "&Forget options for this game");
-    file->addSeparator()->setObjectName(QStringLiteral("mnuLine3"));
+    addFileItems(file, "mnuFile", "mnuLine",
+                 {&mnuFileLaunch, &mnuFileRename, &mnuFileDelete, &mnuFileProperties, &mnuFileKeepOptions,
+                  &mnuFileForgetOptions});
     mnuFileExit = item(file, "mnuFileExit", "E&xit");
 
     QMenu* view = bar->addMenu(QStringLiteral("V&iew"));
@@ -352,15 +369,8 @@ void WindowControls::buildMenus(QMainWindow& form)
     // The context menu of the file list; it never appears in the menu bar.
     popMenu = new QMenu(QStringLiteral("Popup"), &form);
     popMenu->setObjectName(QStringLiteral("popMenu"));
-    popLaunch = item(popMenu, "popLaunch", "&Launch");
-    popMenu->addSeparator()->setObjectName(QStringLiteral("popLine1"));
-    popRename = item(popMenu, "popRename", "&Rename");
-    popDelete = item(popMenu, "popDelete", "&Delete");
-    popMenu->addSeparator()->setObjectName(QStringLiteral("popLine2"));
-    popProperties = item(popMenu, "popProperties", "&Properties");
-    popKeepOptions = item(popMenu, "popKeepOptions", "Keep options for this &game");
-    popForgetOptions = item(popMenu, "popForgetOptions", "&Forget options for this game");
-    popMenu->addSeparator()->setObjectName(QStringLiteral("popLine3"));
+    addFileItems(popMenu, "pop", "popLine",
+                 {&popLaunch, &popRename, &popDelete, &popProperties, &popKeepOptions, &popForgetOptions});
     popRefresh = item(popMenu, "popRefresh", "R&efresh");
     popMenu->setDefaultAction(popLaunch);
 

@@ -221,13 +221,7 @@ bool keepDamagedCopy(const std::string& path)
 
 std::optional<double> parseDecimal(std::string_view text)
 {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && text[b] == ' ')
-        ++b;
-    while (e > b && text[e - 1] == ' ')
-        --e;
-    text = text.substr(b, e - b);
+    text = trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -245,13 +239,7 @@ std::optional<double> parseDecimal(std::string_view text)
 
 std::optional<bool> parseBoolean(std::string_view text)
 {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && text[b] == ' ')
-        ++b;
-    while (e > b && text[e - 1] == ' ')
-        --e;
-    const std::string_view word = text.substr(b, e - b);
+    const std::string_view word = trimBlanks(text);
     auto equalsIgnoringCase = [word](std::string_view literal) {
         if (word.size() != literal.size())
             return false;
