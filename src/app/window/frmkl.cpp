@@ -142,6 +142,19 @@ void frmKL::bindSettings()
     Q_UNUSED(bound);
 }
 
+// A typed path loses its leading blanks; a trailing one may belong to a folder's name. Setting
+// the text runs the path's change handler once more, nested, for the trimmed text.
+static void showPathTrimmed(QLineEdit* edit)
+{
+    const QString text = edit->text();
+    qsizetype blanks = 0;
+    while (blanks < text.size() && text.at(blanks) == QLatin1Char(' '))
+        ++blanks;
+    if (blanks > 0)
+        edit->setText(text.mid(blanks));
+    edit->setToolTip(edit->text());
+}
+
 // ---- Start-up and shutdown ----
 
 void frmKL::Form_Load()
@@ -207,12 +220,14 @@ QString frmKL::guiPath() const { return fromBytes(m_config.guiPath()); }
 
 // A file that start-up could not use is about to be replaced: its bytes are kept aside first,
 // so one mistyped line does not lose every option for good.
-static bool keepDamaged(bool& damaged, const std::string& path)
+bool frmKL::saveConfigFile(bool& damaged, const std::string& path, const std::function<bool()>& write)
 {
+    if (!m_config.prepareForSave())
+        return false;
     if (damaged)
         kl::keepDamagedCopy(path);
     damaged = false;
-    return true;
+    return write();
 }
 
 void frmKL::LoadEmulatorSettings()
@@ -225,8 +240,8 @@ void frmKL::LoadEmulatorSettings()
 
 void frmKL::SaveEmulatorSettings()
 {
-    if (!m_config.prepareForSave() || !keepDamaged(m_settingsDamaged, m_config.settingsPath())
-        || !kl::saveSettingsFile(m_config.settingsPath(), windowOptions()))
+    const std::string path = m_config.settingsPath();
+    if (!saveConfigFile(m_settingsDamaged, path, [&] { return kl::saveSettingsFile(path, windowOptions()); }))
         showError(kSaveEmuFailed.arg(settingsPath()));
 }
 
@@ -262,8 +277,8 @@ void frmKL::LoadGuiSettings()
 
 void frmKL::SaveGuiSettings()
 {
-    if (!m_config.prepareForSave() || !keepDamaged(m_guiDamaged, m_config.guiPath())
-        || !kl::saveGuiFile(m_config.guiPath(), guiSettings()))
+    const std::string path = m_config.guiPath();
+    if (!saveConfigFile(m_guiDamaged, path, [&] { return kl::saveGuiFile(path, guiSettings()); }))
         showError(kSaveGuiFailed.arg(guiPath()));
 }
 
@@ -388,10 +403,7 @@ void frmKL::optKeyLayout_Click(int index)
 void frmKL::txtRomPath_Change()
 {
     applyFileTypePattern();
-    const QString trimmed = fromBytes(kl::trimLeadingBlanks(toBytes(txtRomPath->text())));
-    if (trimmed != txtRomPath->text())
-        txtRomPath->setText(trimmed);  // runs this handler once more, nested, for the trimmed text
-    txtRomPath->setToolTip(txtRomPath->text());
+    showPathTrimmed(txtRomPath);
     if (static_cast<std::size_t>(txtRomPath->text().size()) < kl::kNativeStyle.rootLength) {
         lstFiles->setPattern(qs(kl::HideAllPattern));
         return;
@@ -435,28 +447,23 @@ void frmKL::popRefresh_Click() { mnuViewRefresh_Click(); }
 
 void frmKL::txtEmuPath_Change()
 {
-    const QString trimmed = fromBytes(kl::trimLeadingBlanks(toBytes(txtEmuPath->text())));
-    if (trimmed != txtEmuPath->text())
-        txtEmuPath->setText(trimmed);
-    txtEmuPath->setToolTip(txtEmuPath->text());
+    showPathTrimmed(txtEmuPath);
 }
 
-void frmKL::cmdBrowseEmu_Click()
+void frmKL::browseInto(QLineEdit* edit, const QString& prompt)
 {
-    const QString old = txtEmuPath->text();
-    txtEmuPath->setText(m_platform.browseForFolder(this, kEmuPrompt));
-    if (txtEmuPath->text().isEmpty())
-        txtEmuPath->setText(old);
-    txtEmuPath->setToolTip(txtEmuPath->text());
+    const QString old = edit->text();
+    edit->setText(m_platform.browseForFolder(this, prompt));
+    if (edit->text().isEmpty())
+        edit->setText(old);
+    edit->setToolTip(edit->text());
 }
+
+void frmKL::cmdBrowseEmu_Click() { browseInto(txtEmuPath, kEmuPrompt); }
 
 void frmKL::cmdBrowseRom_Click()
 {
-    const QString old = txtRomPath->text();
-    txtRomPath->setText(m_platform.browseForFolder(this, kRomPrompt));
-    if (txtRomPath->text().isEmpty())
-        txtRomPath->setText(old);
-    txtRomPath->setToolTip(txtRomPath->text());
+    browseInto(txtRomPath, kRomPrompt);
     // Re-read also when the same folder was chosen and the text did not change.
     lstFiles->setPath(txtRomPath->text());
 }

@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <optional>
 
 #include "binder.h"
@@ -20,6 +21,7 @@ class FolderPrefetch;
 }
 
 class HandoverServer;
+class QLineEdit;
 
 // The controls come from the layout's struct, so the window and the tests name them as the
 // documented form does (window.lstFiles).
@@ -133,6 +135,8 @@ private:
     // The selected file's name, or nothing after the message that none is selected.
     std::optional<std::string> selectedFile();
     std::string joinedPath(const std::string& name) const;
+    void browseInto(QLineEdit* edit, const QString& prompt);
+    bool saveConfigFile(bool& damaged, const std::string& path, const std::function<bool()>& write);
     void showError(const QString& text);
     void setStatus(const QString& text);
 
