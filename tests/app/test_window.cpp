@@ -107,13 +107,18 @@ private slots:
             return out.join(' ');
         };
         QCOMPARE(items(w.findChild<QMenu*>("mnuFile")),
-                 QString("mnuFileLaunch:&Launch mnuLine1 mnuFileRename:&Rename mnuFileDelete:&Delete mnuLine2 "
-                         "mnuFileProperties:&Properties mnuFileKeepOptions:Keep options for this &game "
-                         "mnuFileForgetOptions:&Forget options for this game mnuLine3 mnuFileExit:E&xit"));
+                 QString("mnuFileLaunch:&Launch mnuFileRecent:Recen&t games mnuLine1 mnuFileRename:&Rename "
+                         "mnuFileDelete:&Delete mnuLine2 mnuFileProperties:&Properties "
+                         "mnuFileKeepOptions:Keep options for this &game "
+                         "mnuFileForgetOptions:&Forget options for this game "
+                         "mnuFileAddToMenu:Add to applications &menu mnuFileRemoveFromMenu:Remove from applications men&u "
+                         "mnuLine3 mnuFileExit:E&xit"));
         QCOMPARE(items(w.popMenu),
                  QString("popLaunch:&Launch popLine1 popRename:&Rename popDelete:&Delete popLine2 "
                          "popProperties:&Properties popKeepOptions:Keep options for this &game "
-                         "popForgetOptions:&Forget options for this game popLine3 popRefresh:R&efresh"));
+                         "popForgetOptions:&Forget options for this game popAddToMenu:Add to applications &menu "
+                         "popRemoveFromMenu:Remove from applications men&u popLine3 popRefresh:R&efresh"));
+        QVERIFY(!w.mnuFileRecent->menuAction()->isEnabled());
         QCOMPARE(w.findChild<QGroupBox*>("fmPaletteBrightness")->title(), QString(" Palette && Brightness "));
         QCOMPARE(w.mnuViewFileType[3]->text(), QString("&Both (*.vb && *.zip) files"));
         QCOMPARE(w.findChildren<QRadioButton*>("opt3DMode").size(), 6);

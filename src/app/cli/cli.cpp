@@ -11,6 +11,7 @@
 #include "bytes.h"
 #include "config/config_location.h"
 #include "config/game_options.h"
+#include "config/recent_games.h"
 #include "ipc/handover.h"
 #include "launch/launcher.h"
 #include "launch/process.h"
@@ -91,7 +92,9 @@ int runFile(const std::string& programFolder, const std::string& file)
     if (!command)
         return status;
     std::string error;
-    const auto exit = kl::runAndWait(*command, error);
+    // Recorded once the game runs: a game played for an hour is the most recent one meanwhile.
+    const auto exit = kl::runAndWait(*command, error,
+                                     [&] { kl::recordRecentGame(kl::configLocation(programFolder), file); });
     if (!exit)
         return failed(kl::LaunchProblem::EmulatorNotFound, file, error);
     return *exit;
@@ -115,8 +118,10 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
     kl::LaunchPlan start = plan(programFolder, file);
     if (start.problem == kl::LaunchProblem::None && !kl::startDetached(start.command))
         start.problem = kl::LaunchProblem::EmulatorNotFound;
-    if (start.problem == kl::LaunchProblem::None)
+    if (start.problem == kl::LaunchProblem::None) {
+        kl::recordRecentGame(kl::configLocation(programFolder), file);
         return 0;
+    }
     const std::string message = kl::launchProblemText(start.problem, file);
     // Only a failure needs the display.
     QApplication app(argc, argv);

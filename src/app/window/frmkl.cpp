@@ -23,6 +23,7 @@
 #include "font_fit.h"
 #include "help/links.h"
 #include "ipc/handover.h"
+#include "launch/desktop_entry.h"
 #include "launch/parameter_string.h"
 #include "platform.h"
 #include "prefetched_listing.h"
@@ -125,6 +126,19 @@ void frmKL::connectHandlers()
     onClick(popKeepOptions, [this] { popKeepOptions_Click(); });
     onClick(popForgetOptions, [this] { popForgetOptions_Click(); });
     onClick(popRefresh, [this] { popRefresh_Click(); });
+    for (int i = 1; i <= kRecentItems; ++i)
+        onClick(mnuFileRecentGame[i], [this, i] { mnuFileRecent_Click(i); });
+    onClick(mnuFileRecentClear, [this] { mnuFileRecentClear_Click(); });
+    onClick(mnuFileAddToMenu, [this] { mnuFileAddToMenu_Click(); });
+    onClick(mnuFileRemoveFromMenu, [this] { mnuFileRemoveFromMenu_Click(); });
+    onClick(popAddToMenu, [this] { popAddToMenu_Click(); });
+    onClick(popRemoveFromMenu, [this] { popRemoveFromMenu_Click(); });
+    // Another process may have started a game, or an entry may have gone, since the last look.
+    connect(mnuFile, &QMenu::aboutToShow, this, [this] {
+        showRecentGames();
+        showEntryItems();
+    });
+    connect(popMenu, &QMenu::aboutToShow, this, [this] { showEntryItems(); });
 }
 
 bool frmKL::captionsFit() const { return ::captionsFit(*centralWidget(), *tabStrip); }
@@ -181,6 +195,8 @@ void frmKL::Form_Load()
     if (m_prefetch)
         takePrefetchedListing(*m_prefetch, folderSet, txtRomPath->text(), *lstFiles);
     lstFiles->deferReads(false);
+    showRecentGames();
+    showEntryItems();
 }
 
 void frmKL::CenterFormOnScreen()
@@ -332,7 +348,9 @@ void frmKL::mnuFileLaunch_Click()
         return;
     }
     const std::string name = lstFiles->selectedName();
-    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, kl::currentStartEnvironment()), name);
+    const kl::StartEnvironment environment = kl::currentStartEnvironment();
+    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, environment), name,
+                  kl::absoluteAgainst(kl::joinPath(romPath, name, kl::kNativeStyle), environment.currentFolder));
 }
 
 void takeHandedFiles(HandoverServer& server, frmKL& window)
@@ -360,6 +378,7 @@ bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, cons
         return false;
     }
     setStatus(kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"'));
+    recordRecentGame(path);
     if (mnuWindowMinimize->isChecked())
         setWindowState(windowState() | Qt::WindowMinimized);
     return true;
@@ -501,10 +520,13 @@ void frmKL::mnuFileRename_Click()
     const QString answer = m_platform.inputBox(this, kRenamePrompt.arg(name), kRenameTitle);
     if (answer.isEmpty())
         return;
+    const std::string oldPath = selectedRomPath();
     if (!kl::renameFile(joinedPath(*rom), joinedPath(toBytes(answer)))) {
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
+    kl::moveGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), oldPath,
+                      kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder()), kEntryIcon);
     m_scope.renamed(*rom, toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();
@@ -523,6 +545,7 @@ void frmKL::mnuFileDelete_Click()
         showError(kDeleteFailed.arg(lstFiles->fileName()));
         return;
     }
+    kl::removeGameEntry(kl::absoluteAgainst(joinedPath(*rom), kl::currentFolder()));
     m_scope.deleted(*rom);
     setStatus(kDeleted.arg(lstFiles->fileName()));
     lstFiles->refresh();
@@ -550,6 +573,7 @@ void frmKL::writeOptions(const kl::EmulatorSettings& options)
 
 void frmKL::followSelection()
 {
+    showEntryItems();
     if (const auto show = m_scope.select(lstFiles->selectedName(), m_binder.read()))
         writeOptions(*show);
 }

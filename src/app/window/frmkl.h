@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "binder.h"
 #include "layout.h"
@@ -93,6 +94,14 @@ public:
     // were shown in them. Settings.ini keeps these.
     kl::EmulatorSettings windowOptions() const;
 
+    // Recent games and the games' entries in the applications menu.
+    void mnuFileRecent_Click(int index);
+    void mnuFileRecentClear_Click();
+    void mnuFileAddToMenu_Click();
+    void mnuFileRemoveFromMenu_Click();
+    void popAddToMenu_Click();
+    void popRemoveFromMenu_Click();
+
     // Resets, themes, help and links.
     void mnuConfigResetEmu_Click();
     void mnuConfigResetGUI_Click();
@@ -115,9 +124,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The launch routine's start of a planned command: the error boxes, the status and the
-    // minimise. The path names a missing file. True when the emulator started.
-    bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path = {});
+    // The launch routine's start of a planned command: the error boxes, the status, the recent
+    // games and the minimise. The path is the ROM's, absolute. True when the emulator started.
+    bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path);
+    // Recent games and the applications menu.
+    void recordRecentGame(const std::string& romPath);
+    void showRecentGames();
+    void showEntryItems();
+    std::string selectedRomPath() const;
+    std::vector<std::string> m_recentGames;
     // Writes a record into the controls; a write by code is not a change to save to a game.
     void writeOptions(const kl::EmulatorSettings& options);
     // The selected game's own options into the controls, or the window's back.

@@ -88,7 +88,7 @@ QAction* item(QMenu* menu, const char* name, const char* caption)
 
 // The items the File menu and the list's context menu share, in their order, with the
 // separators after the first, the third and the last; named by the menu's prefix.
-void addFileItems(QMenu* menu, const char* prefix, const char* line, std::array<QAction**, 6> items)
+void addFileItems(QMenu* menu, const char* prefix, const char* line, std::array<QAction**, 8> items)
 {
     struct Item {
         const char* name;
@@ -100,7 +100,9 @@ void addFileItems(QMenu* menu, const char* prefix, const char* line, std::array<
                                {"Delete", "&Delete", true},
                                {"Properties", "&Properties", false},
                                {"KeepOptions", "Keep options for this &game", false},
-                               {"ForgetOptions", "&Forget options for this game", true}};
+                               {"ForgetOptions", "&Forget options for this game", false},
+                               {"AddToMenu", "Add to applications &menu", false},
+                               {"RemoveFromMenu", "Remove from applications men&u", true}};
     int separators = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
         *items[i] = item(menu, (QByteArray(prefix) + kItems[i].name).constData(), kItems[i].caption);
@@ -319,11 +321,24 @@ void WindowControls::buildStatusPanel(QWidget* central)
 void WindowControls::buildMenus(QMainWindow& form)
 {
     QMenuBar* bar = form.menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    QMenu* file = mnuFile = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     addFileItems(file, "mnuFile", "mnuLine",
                  {&mnuFileLaunch, &mnuFileRename, &mnuFileDelete, &mnuFileProperties, &mnuFileKeepOptions,
-                  &mnuFileForgetOptions});
+                  &mnuFileForgetOptions, &mnuFileAddToMenu, &mnuFileRemoveFromMenu});
+    // The recent games follow the launch item, before its separator.
+    mnuFileRecent = new QMenu(QStringLiteral("Recen&t games"), file);
+    mnuFileRecent->setObjectName(QStringLiteral("mnuFileRecent"));
+    file->insertMenu(file->actions().at(1), mnuFileRecent);
+    for (int i = 1; i <= kRecentItems; ++i) {
+        mnuFileRecentGame[i] = item(mnuFileRecent, "mnuFileRecentGame", "");
+        mnuFileRecentGame[i]->setProperty("Index", i);
+        mnuFileRecentGame[i]->setVisible(false);
+    }
+    mnuFileRecent->addSeparator()->setObjectName(QStringLiteral("mnuLineRecent"));
+    mnuFileRecentClear = item(mnuFileRecent, "mnuFileRecentClear", "&Clear recent games");
+    mnuFileRecent->menuAction()->setObjectName(QStringLiteral("mnuFileRecent"));
+    mnuFileRecent->menuAction()->setEnabled(false);
     mnuFileExit = item(file, "mnuFileExit", "E&xit");
 
     QMenu* view = bar->addMenu(QStringLiteral("V&iew"));
@@ -370,7 +385,8 @@ void WindowControls::buildMenus(QMainWindow& form)
     popMenu = new QMenu(QStringLiteral("Popup"), &form);
     popMenu->setObjectName(QStringLiteral("popMenu"));
     addFileItems(popMenu, "pop", "popLine",
-                 {&popLaunch, &popRename, &popDelete, &popProperties, &popKeepOptions, &popForgetOptions});
+                 {&popLaunch, &popRename, &popDelete, &popProperties, &popKeepOptions, &popForgetOptions,
+                  &popAddToMenu, &popRemoveFromMenu});
     popRefresh = item(popMenu, "popRefresh", "R&efresh");
     popMenu->setDefaultAction(popLaunch);
 

@@ -33,6 +33,8 @@ inline constexpr std::uint32_t kLinkNormalColor = 0x00C00000;
 inline constexpr std::uint32_t kLinkFirstColor = 0x00800000;
 QColor bgr(std::uint32_t value);
 
+inline constexpr int kRecentItems = 10;
+
 struct WindowControls {
     FileListBox* lstFiles = nullptr;
     QTabWidget* tabGUI = nullptr;
@@ -78,12 +80,18 @@ struct WindowControls {
     TrackingGroupBox* fmOnTheWeb = nullptr;
     std::array<LinkLabel*, 4> lblURL{};
 
+    QMenu* mnuFile = nullptr;
     QAction* mnuFileLaunch = nullptr;
     QAction* mnuFileRename = nullptr;
     QAction* mnuFileDelete = nullptr;
     QAction* mnuFileProperties = nullptr;
     QAction* mnuFileKeepOptions = nullptr;
     QAction* mnuFileForgetOptions = nullptr;
+    QAction* mnuFileAddToMenu = nullptr;
+    QAction* mnuFileRemoveFromMenu = nullptr;
+    QMenu* mnuFileRecent = nullptr;
+    std::array<QAction*, kRecentItems + 1> mnuFileRecentGame{};
+    QAction* mnuFileRecentClear = nullptr;
     QAction* mnuFileExit = nullptr;
     std::array<QAction*, 5> mnuViewFileType{};
     QAction* mnuViewRefresh = nullptr;
@@ -102,6 +110,8 @@ struct WindowControls {
     QAction* popProperties = nullptr;
     QAction* popKeepOptions = nullptr;
     QAction* popForgetOptions = nullptr;
+    QAction* popAddToMenu = nullptr;
+    QAction* popRemoveFromMenu = nullptr;
     QAction* popRefresh = nullptr;
 
 protected:

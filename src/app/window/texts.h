@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace window_text {
 
 inline const QString kTitle = QStringLiteral("Kalmora Launcher - GUI for Kalmora Boy");
@@ -48,6 +50,18 @@ inline const QString kForgetFailed =
 inline const QString kOpenFailed = QStringLiteral(
     "Could not open file \"%1\". Please make sure that folder and file exist and that a standard text editor for "
     "*.txt files is installed on your system.");
+
+inline constexpr std::string_view kEntryIcon = "org.example.kalmora_launcher";
+inline const QString kAddedToMenu = QStringLiteral("Status: \"%1\" added to the applications menu");
+inline const QString kRemovedFromMenu = QStringLiteral("Status: \"%1\" removed from the applications menu");
+inline const QString kEntryNotUtf8 = QStringLiteral(
+    "\"%1\" cannot be added to the applications menu: the names of the file and its folders must be valid UTF-8 "
+    "in a desktop entry.");
+inline const QString kEntryFailed = QStringLiteral(
+    "Could not write file \"%1\" for the applications menu. Please make sure that you have the right to write to "
+    "the folder.");
+inline const QString kEntryRemoveFailed =
+    QStringLiteral("Could not remove \"%1\" from the applications menu: file \"%2\" could not be deleted.");
 
 struct ResetQuestion {
     const char* title;

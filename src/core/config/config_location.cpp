@@ -81,16 +81,38 @@ ConfigLocation configLocation(const std::string& programFolder, const char* xdgC
     return location;
 }
 
+std::string homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return {};
+}
+
 ConfigLocation configLocation(const std::string& programFolder)
 {
-    const char* home = std::getenv("HOME");
-    std::string fromPasswd;
-    if (!home || home[0] != '/') {
-        if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-            fromPasswd = pw->pw_dir;
-        home = fromPasswd.c_str();
-    }
-    return configLocation(programFolder, std::getenv("XDG_CONFIG_HOME"), home);
+    return configLocation(programFolder, std::getenv("XDG_CONFIG_HOME"), homeFolder().c_str());
+}
+
+std::string xdgFolder(const char* variable, std::string_view fallbackBelowHome)
+{
+    // The XDG rules ignore a relative value; the default then applies.
+    std::string base;
+    if (const char* value = std::getenv(variable); value && value[0] == '/')
+        base = value;
+    else
+        base = joinAlways(homeFolder(), fallbackBelowHome, kNativeStyle);
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
+std::string stateFolder(const ConfigLocation& location)
+{
+    if (!location.installed)
+        return location.folder;
+    return joinAlways(xdgFolder("XDG_STATE_HOME", ".local/state"), kConfigFolderName, kNativeStyle);
 }
 
 }  // namespace kl

@@ -40,6 +40,15 @@ ConfigLocation configLocation(const std::string& programFolder, const char* xdgC
 // The same from the process's environment (and the password database when HOME is unset).
 ConfigLocation configLocation(const std::string& programFolder);
 
+// The user's home folder: HOME when it is absolute, else the password database's.
+std::string homeFolder();
+// An XDG base folder: the variable when it holds an absolute path, else the fallback below
+// the home folder (".local/share"); no trailing separator.
+std::string xdgFolder(const char* variable, std::string_view fallbackBelowHome);
+// Where what the launcher remembers between runs lives (the recent games): beside the options
+// in Data for a portable copy, $XDG_STATE_HOME/kalmora-launcher for an installed one.
+std::string stateFolder(const ConfigLocation& location);
+
 // Creates a folder and its missing parents with the given mode; true when it is a folder afterwards.
 bool makeFolders(const std::string& path, unsigned mode);
 

@@ -204,19 +204,32 @@ bool hasContent(const std::string& path)
     return status.kind == FileKind::Regular && status.size > 0;
 }
 
-bool keepDamagedCopy(const std::string& path)
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit)
 {
     const int fd = openRegularFile(path);
     if (fd < 0)
-        return false;
+        return std::nullopt;
     std::string bytes;
     char buffer[65536];
     ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
         if (n > 0)
             bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > limit) {
+            n = -1;
+            break;
+        }
+    }
     ::close(fd);
-    return n == 0 && writeFileAtomically(path + ".damaged", bytes);
+    if (n != 0)
+        return std::nullopt;
+    return bytes;
+}
+
+bool keepDamagedCopy(const std::string& path)
+{
+    const auto bytes = readWholeFile(path);
+    return bytes && writeFileAtomically(path + ".damaged", *bytes);
 }
 
 std::optional<double> parseDecimal(std::string_view text)

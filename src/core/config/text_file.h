@@ -41,6 +41,9 @@ bool writeFileAtomically(const std::string& path, std::string_view content);
 // A file with something in it (a regular file of at least one byte): one that start-up could
 // not use is then damaged, not merely missing.
 bool hasContent(const std::string& path);
+// The file's bytes, read without waiting on a pipe or device; nothing when it is not a
+// regular file, cannot be read, or holds more than the limit.
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit = static_cast<std::size_t>(-1));
 // Keeps the exact bytes of the file as <path>.damaged, replacing an older copy of that name,
 // before a save replaces the file. False when nothing could be kept.
 bool keepDamagedCopy(const std::string& path);

@@ -201,7 +201,7 @@ bool startDetached(const LaunchCommand& command)
     return readChannel(channel[0]) == 0;
 }
 
-std::optional<int> runAndWait(const LaunchCommand& command, std::string& error)
+std::optional<int> runAndWait(const LaunchCommand& command, std::string& error, const std::function<void()>& started)
 {
     const ExecImage image(command);
     int channel[2];
@@ -225,6 +225,8 @@ std::optional<int> runAndWait(const LaunchCommand& command, std::string& error)
     signals.passTo(child);
     ::close(channel[1]);
     const int startError = readChannel(channel[0]);
+    if (startError == 0 && started)
+        started();
     int status = 0;
     if (waitFor(child, status) < 0) {
         error = std::strerror(errno);

@@ -1,6 +1,7 @@
 // Starting the emulator from an argument vector: no shell, no conversion of the bytes.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,8 @@ bool startDetached(const LaunchCommand& command);
 // Starts the program and waits for it to end: its exit status, or 128 + the number of the
 // signal that ended it. SIGTERM, SIGHUP, SIGINT and SIGQUIT sent to the launcher meanwhile
 // are passed on to it. Nothing when it could not be started; `error` then says why.
-std::optional<int> runAndWait(const LaunchCommand& command, std::string& error);
+// `started` runs once the program is running, while it is waited for.
+std::optional<int> runAndWait(const LaunchCommand& command, std::string& error,
+                              const std::function<void()>& started = {});
 
 }  // namespace kl

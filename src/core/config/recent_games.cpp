@@ -1,0 +1,119 @@
+// The recent games' file: NUL-ended paths, changed under a lock and written atomically.
+#include "recent_games.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "../paths.h"
+#include "text_file.h"
+
+namespace kl {
+
+namespace {
+
+// Ten paths of at most PATH_MAX; anything larger is not a file of ours.
+constexpr std::size_t kMaxFileSize = kRecentGamesKept * 4097;
+
+// Holds the list's lock: a file of its own beside the list, since the list itself is
+// replaced by each write and a lock on it would be left behind on the old file.
+class ListLock {
+public:
+    explicit ListLock(const std::string& listPath)
+        : m_fd(::open((listPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    {
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~ListLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+// Reads, changes and writes the list under its lock. A portable copy's Data is the user's to
+// make; an installed copy makes its state folder.
+template <class Change>
+bool changeList(const ConfigLocation& location, Change change)
+{
+    const std::string folder = stateFolder(location);
+    if (location.installed && !makeFolders(folder, 0700))
+        return false;
+    const std::string path = recentGamesPath(location);
+    const ListLock lock(path);
+    if (!lock.held())
+        return false;
+    const auto bytes = readWholeFile(path, kMaxFileSize);
+    std::vector<std::string> games = bytes ? parseRecentGames(*bytes) : std::vector<std::string>{};
+    change(games);
+    if (games.size() > kRecentGamesKept)
+        games.resize(kRecentGamesKept);
+    return writeFileAtomically(path, formatRecentGames(games));
+}
+
+}  // namespace
+
+std::string recentGamesPath(const ConfigLocation& location)
+{
+    return joinAlways(stateFolder(location), kRecentGamesName, kNativeStyle);
+}
+
+std::string formatRecentGames(const std::vector<std::string>& games)
+{
+    std::string bytes;
+    for (const std::string& game : games) {
+        bytes += game;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::vector<std::string> parseRecentGames(std::string_view bytes)
+{
+    std::vector<std::string> games;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\0');
+        if (end == std::string_view::npos || end == 0 || bytes.front() != '/' || games.size() == kRecentGamesKept)
+            return {};
+        games.emplace_back(bytes.substr(0, end));
+        bytes.remove_prefix(end + 1);
+    }
+    return games;
+}
+
+std::vector<std::string> loadRecentGames(const ConfigLocation& location)
+{
+    const auto bytes = readWholeFile(recentGamesPath(location), kMaxFileSize);
+    return bytes ? parseRecentGames(*bytes) : std::vector<std::string>{};
+}
+
+bool recordRecentGame(const ConfigLocation& location, const std::string& romPath)
+{
+    if (romPath.empty() || romPath.front() != '/' || romPath.find('\0') != std::string::npos)
+        return false;
+    return changeList(location, [&](std::vector<std::string>& games) {
+        std::erase(games, romPath);
+        games.insert(games.begin(), romPath);
+    });
+}
+
+bool forgetRecentGame(const ConfigLocation& location, const std::string& romPath)
+{
+    return changeList(location, [&](std::vector<std::string>& games) { std::erase(games, romPath); });
+}
+
+bool clearRecentGames(const ConfigLocation& location)
+{
+    return changeList(location, [](std::vector<std::string>& games) { games.clear(); });
+}
+
+}  // namespace kl
