@@ -13,7 +13,7 @@ run=(
 package=(dpkg-dev file)
 test=(
   xvfb xauth xdotool x11-utils fonts-dejavu-core
-  desktop-file-utils appstream shared-mime-info hicolor-icon-theme
+  desktop-file-utils appstream shared-mime-info hicolor-icon-theme libglib2.0-bin
   lintian
   clang libclang-rt-14-dev libbenchmark-dev
 )

@@ -6,6 +6,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "config/config_location.h"
+#include "config/recent_games.h"
+#include "launch/desktop_entry.h"
 #include "window_fixture.h"
 
 namespace {
@@ -256,6 +259,82 @@ private slots:
             QCOMPARE(fx.run({"--run", (elsewhere + "/" + name).toUtf8()}).status, 0);
             QCOMPARE(fx.recorded("args"), (elsewhere + "/" + name).toUtf8() + '\0' + kSwitches);
         }
+    }
+
+    // Every start from outside lands in the recent games, newest first; printing a command
+    // starts nothing and records nothing. Many --run at the same moment lose no entry.
+    void startsFromOutsideAreRecentGames()
+    {
+        CliFixture fx;
+        for (const char* name : {"a.vb", "b.vb", "c.vb"})
+            writeFile(fx.roms + "/" + name, "x");
+        const auto recent = [&] {
+            QStringList games;
+            for (const std::string& g : kl::loadRecentGames(kl::configLocation(fx.program.toStdString())))
+                games << QString::fromStdString(g).mid(fx.roms.size() + 1);
+            return games.join(' ');
+        };
+        QCOMPARE(fx.run({"--run", "a.vb"}).status, 0);
+        QCOMPARE(fx.run({"b.vb"}).status, 0);  // no window runs: started by this process
+        QCOMPARE(fx.run({"--print-command", "c.vb"}).status, 0);
+        QCOMPARE(recent(), QString("b.vb a.vb"));
+
+        QList<QProcess*> runs;
+        for (int i = 0; i < 8; ++i) {
+            writeFile(fx.roms + QString("/p%1.vb").arg(i), "x");
+            auto* p = new QProcess;
+            p->setWorkingDirectory(fx.roms);
+            p->start(fx.program + "/kalmora-launcher", {"--run", QString("p%1.vb").arg(i)});
+            runs << p;
+        }
+        for (QProcess* p : runs) {
+            QVERIFY(p->waitForFinished(30000));
+            QCOMPARE(p->exitCode(), 0);
+            delete p;
+        }
+        QStringList games = recent().split(' ');
+        QCOMPARE(games.size(), 10);
+        QCOMPARE(games.mid(8), QStringList({"b.vb", "a.vb"}));
+        games = games.mid(0, 8);
+        games.sort();
+        QCOMPARE(games, QStringList({"p0.vb", "p1.vb", "p2.vb", "p3.vb", "p4.vb", "p5.vb", "p6.vb", "p7.vb"}));
+    }
+
+    // A game's desktop entry as the desktop reads it: desktop-file-validate accepts it, and
+    // GLib's launch (as GNOME's menus use it) hands the launcher the ROM's exact path, with
+    // no shell ever reading the name.
+    void desktopEntriesStartTheExactPath_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks") << "A  game.vb";
+        QTest::newRow("quotes") << "it's \"q\" `b`.vb";
+        QTest::newRow("shell words") << "$HOME $(touch PWNED); x.vb";
+        QTest::newRow("backslash and percent") << "a\\b %f %% 100%.vb";
+        QTest::newRow("reserved") << "<a>|b&c*d?e#f~g(h).vb";
+    }
+    void desktopEntriesStartTheExactPath()
+    {
+        QFETCH(QString, name);
+        CliFixture fx;
+        const QString rom = fx.roms + "/" + name;
+        writeFile(rom, "x");
+        const auto entry = kl::gameEntry((fx.program + "/kalmora-launcher").toStdString(), rom.toStdString(),
+                                         "org.example.kalmora_launcher");
+        QVERIFY(entry);
+        const QString file = fx.root.filePath("org.example.kalmora_launcher.game-test.desktop");
+        writeFile(file, QByteArray::fromStdString(*entry));
+        QProcess validate;
+        validate.start("desktop-file-validate", {file});
+        QVERIFY(validate.waitForFinished(30000));
+        QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        QProcess gio;
+        gio.setWorkingDirectory(fx.root.path());
+        gio.start("gio", {"launch", file});
+        QVERIFY(gio.waitForFinished(30000));
+        QVERIFY2(gio.exitCode() == 0, gio.readAllStandardError().constData());
+        QTRY_COMPARE_WITH_TIMEOUT(fx.recorded("args").split('\0').value(0), rom.toUtf8(), 10000);
+        QVERIFY(!QFile::exists(fx.root.filePath("PWNED")) && !QFile::exists(fx.roms + "/PWNED")
+                && !QFile::exists(fx.emu + "/PWNED"));
     }
 
     void failuresOfTheLauncherAreOneLine_data()

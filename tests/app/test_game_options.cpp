@@ -7,6 +7,13 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <QMenu>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "launch/desktop_entry.h"
 #include "launch/parameter_string.h"
 #include "window_fixture.h"
 
@@ -20,8 +27,126 @@ const QString kWindowSwitches = " -display frame -dspmode normal -pallet normal 
 
 class TestGameOptions : public QObject {
     Q_OBJECT
+    QTemporaryDir m_data;  // the desktop's data folder, where applications menu entries go
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+    }
+
+    // The recent games: newest first, once each, at most ten, kept across a restart with
+    // every byte of a path; choosing one starts it as a handed file and moves it up.
+    void recentGames()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.program + "/Data/recent-games", "not a list");  // ignored, replaced by the first start
+        frmKL& w = fx.start();
+        QVERIFY(!w.mnuFileRecent->menuAction()->isEnabled());
+        const auto items = [&fx] {
+            QStringList shown;
+            for (int i = 1; i <= 10; ++i)
+                if (fx.window->mnuFileRecentGame[i]->isVisible())
+                    shown << fx.window->mnuFileRecentGame[i]->text();
+            return shown.join('|');
+        };
+        fx.select("A Game.VB");
+        w.mnuFileLaunch->trigger();
+        fx.select("b game.vb");
+        w.mnuFileLaunch->trigger();
+        w.launchHandedFile((fx.roms + "/c.zip").toStdString());
+        QCOMPARE(items(), QString("&1 c.zip|&2 b game.vb|&3 A Game.VB"));
+        QCOMPARE(w.mnuFileRecentGame[2]->statusTip(), fx.roms + "/b game.vb");
+        QVERIFY(w.mnuFileRecent->menuAction()->isEnabled());
+
+        w.mnuFileRecentGame[3]->trigger();
+        QCOMPARE(fx.platform.starts.size(), 4);
+        QCOMPARE(fx.platform.starts[3].arguments.value(0), fx.roms + "/A Game.VB");
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"A Game.VB\""));
+        QCOMPARE(items(), QString("&1 A Game.VB|&2 c.zip|&3 b game.vb"));
+
+        // Eleven starts keep the newest ten; a name that is not UTF-8, with a newline, keeps its bytes.
+        const QByteArray odd = fx.roms.toUtf8() + "/odd\n\xff&.vb";
+        ::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644));
+        for (int i = 0; i < 8; ++i) {
+            writeFile(fx.roms + QString("/g%1.vb").arg(i), "x");
+            w.launchHandedFile((fx.roms + QString("/g%1.vb").arg(i)).toStdString());
+        }
+        w.launchHandedFile(odd.toStdString());
+        QCOMPARE(items().split('|').size(), 10);
+        QCOMPARE(items().split('|').first(), QString("&1 odd\n\uFFFD&&.vb"));
+        QCOMPARE(items().split('|').last(), QString("1&0 A Game.VB"));  // c.zip and b game.vb fell off
+
+        frmKL& again = WindowFixture::startAgain(fx);
+        QCOMPARE(again.mnuFileRecentGame[1]->statusTip(), shown(fromBytes(odd.toStdString())));
+        again.mnuFileRecentGame[1]->trigger();
+        QCOMPARE(fx.platform.starts.last().command.arguments.at(0), odd.toStdString());
+
+        // A game whose file has gone: the documented box, and it leaves the list.
+        QVERIFY(QFile::remove(fx.roms + "/g7.vb"));
+        const auto before = fx.platform.starts.size();
+        again.mnuFileRecentGame[2]->trigger();
+        QCOMPARE(fx.platform.starts.size(), before);
+        QCOMPARE(fx.platform.boxes.last().text, "File \"" + fx.roms + "/g7.vb\" was not found.");
+        QVERIFY(!again.mnuFileRecentGame[10]->isVisible());
+        QVERIFY(!items().contains("g7.vb"));
+
+        again.mnuFileRecentClear->trigger();
+        QCOMPARE(items(), QString());
+        QVERIFY(!again.mnuFileRecent->menuAction()->isEnabled());
+        QCOMPARE(readFile(fx.program + "/Data/recent-games"), QByteArray());
+    }
+
+    // A game of its own in the applications menu: added and removed from both menus, carried
+    // by a rename, gone with a delete; a name a desktop entry cannot hold gets a box.
+    void gamesInTheApplicationsMenu()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        const QString folder = m_data.path() + "/applications";
+        const auto entryOf = [&](const QString& name) {
+            return QString::fromStdString(kl::gameEntryPath((fx.roms + "/" + name).toStdString()));
+        };
+        fx.select("b game.vb");
+        QVERIFY(!w.mnuFileRemoveFromMenu->isEnabled());
+        w.popAddToMenu->trigger();
+        QCOMPARE(w.lblStatus->text(), QString("Status: \"b game.vb\" added to the applications menu"));
+        QVERIFY(w.mnuFileRemoveFromMenu->isEnabled() && w.popRemoveFromMenu->isEnabled());
+        const QByteArray entry = readFile(entryOf("b game.vb"));
+        QVERIFY(entryOf("b game.vb").startsWith(folder + "/org.example.kalmora_launcher.game-"));
+        QVERIFY(entry.contains("\nName=b game\n"));
+        QVERIFY(entry.contains("\nExec=" + (fx.program + "/kalmora-launcher --run \"" + fx.roms + "/b game.vb\"\n").toUtf8()));
+        QProcess validate;
+        validate.start("desktop-file-validate", {entryOf("b game.vb")});
+        QVERIFY(validate.waitForFinished(30000));
+        QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+
+        fx.platform.inputAnswers << "renamed.vb";
+        w.mnuFileRename->trigger();
+        QVERIFY(!QFile::exists(entryOf("b game.vb")));
+        QVERIFY(readFile(entryOf("renamed.vb")).contains("\nName=renamed\n"));
+        fx.select("renamed.vb");
+        w.mnuFileDelete->trigger();
+        QVERIFY(!QFile::exists(entryOf("renamed.vb")));
+
+        fx.select("A Game.VB");
+        w.mnuFileAddToMenu->trigger();
+        w.mnuFileRemoveFromMenu->trigger();
+        QCOMPARE(w.lblStatus->text(), QString("Status: \"A Game.VB\" removed from the applications menu"));
+        QVERIFY(!QFile::exists(entryOf("A Game.VB")) && !w.popRemoveFromMenu->isEnabled());
+
+        const QByteArray odd = fx.roms.toUtf8() + "/bad\xff.vb";
+        ::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644));
+        w.mnuViewRefresh->trigger();
+        fx.select(fromBytes(odd.mid(fx.roms.toUtf8().size() + 1).toStdString()));
+        const auto boxes = fx.platform.boxes.size();
+        w.mnuFileAddToMenu->trigger();
+        QCOMPARE(fx.platform.boxes.size(), boxes + 1);
+        QVERIFY(fx.platform.boxes.last().text.contains("cannot be added to the applications menu"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    }
 
     void gamesKeepOptionsOfTheirOwn()
     {

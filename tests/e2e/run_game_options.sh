@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two games, one with options of its own, launched one after the other from the list by
-# keyboard: each reaches the emulator with its own switches. The other game then keeps
+# keyboard: each reaches the emulator with its own switches; File > Recent games starts the
+# older one again. The other game then keeps
 # options of its own (File > Keep options for this game) and a keyboard change goes to its
 # file, while Settings.ini keeps the window's options.
 set -euo pipefail
@@ -32,6 +33,13 @@ keys Down Return
 expect_args "Bravo, the window's options" "$roms/Bravo.vb" -display frame "${common[@]}"
 keys Up Return
 expect_args "Alpha again" "$roms/Alpha.vb" -display 320 "${common[@]}" -altkbd
+
+# File > Recent games lists Alpha, then Bravo; its second item starts the older one.
+keys alt+f t 2
+expect_args "Bravo from the recent games" "$roms/Bravo.vb" -display frame "${common[@]}"
+[ "$(tr '\0' '\n' < "$prog/Data/recent-games")" = "$(printf '%s\n' "$roms/Bravo.vb" "$roms/Alpha.vb")" ] \
+  || { od -c "$prog/Data/recent-games" >&2; fail "recent games"; }
+refocus
 
 # Bravo keeps options of its own; Tab Right then moves its display mode to 320x200.
 keys Down alt+f g
