@@ -2,8 +2,10 @@
 #include "recent_games.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../paths.h"
@@ -16,16 +18,25 @@ namespace {
 // Ten paths of at most PATH_MAX; anything larger is not a file of ours.
 constexpr std::size_t kMaxFileSize = kRecentGamesKept * 4097;
 
-// Holds the list's lock: a file of its own beside the list, since the list itself is
-// replaced by each write and a lock on it would be left behind on the old file.
+// Holds the list's lock: a lock on the list file itself. Each write replaces the file, so a
+// process that waited on the file that was replaced takes the lock on the new one instead.
 class ListLock {
 public:
     explicit ListLock(const std::string& listPath)
-        : m_fd(::open((listPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
     {
-        if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            const int fd = ::open(listPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+            if (fd < 0)
+                return;
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
             }
+            struct stat held {}, named {};
+            if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::stat(listPath.c_str(), &named) == 0
+                && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                m_fd = fd;
+            else
+                ::close(fd);
+        }
     }
     ~ListLock()
     {
@@ -37,7 +48,7 @@ public:
     bool held() const { return m_fd >= 0; }
 
 private:
-    int m_fd;
+    int m_fd = -1;
 };
 
 // Reads, changes and writes the list under its lock. A portable copy's Data is the user's to
