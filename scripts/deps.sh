@@ -8,7 +8,7 @@ set -euo pipefail
 run=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
-  zlib1g-dev libzip-dev
+  zlib1g-dev libzip-dev libexpat1-dev nettle-dev
 )
 package=(dpkg-dev file)
 test=(

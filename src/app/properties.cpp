@@ -11,6 +11,9 @@
 #include <QVBoxLayout>
 
 #include "bytes.h"
+#include "catalogues.h"
+#include "paths.h"
+#include "rom/catalogue.h"
 #include "rom/rom_header.h"
 #include "rom/zip_archive.h"
 
@@ -75,6 +78,28 @@ void addArchiveRows(const AddRow& addRow, const std::optional<kl::ArchiveContent
     addRomRows(addRow, contents->rom->header, contents->rom->crc);
 }
 
+// What the catalogues say of the image, and which of them had to be skipped and why.
+void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string& image, const std::string& gameCode)
+{
+    auto* title = new QLabel(QObject::tr("Catalogue"));
+    title->setObjectName(QStringLiteral("lblCatalogue"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    form->addRow(title);
+    const auto& catalogues = currentCatalogues();
+    const kl::Identification found = kl::identify(catalogues, bytesOf(image), gameCode);
+    addRow("valCatalogueGame", QObject::tr("Game:"), fromBytes(kl::identificationText(found, catalogueFolderInUse())));
+    if (!found.catalogue.empty())
+        addRow("valCatalogueName", QObject::tr("Catalogue:"), fromBytes(found.catalogue));
+    QStringList skipped;
+    for (const kl::Catalogue& c : catalogues)
+        if (!c.problem.empty())
+            skipped << fromBytes(kl::splitPath(c.file).name + ": " + c.problem);
+    if (!skipped.isEmpty())
+        addRow("valCatalogueSkipped", QObject::tr("Skipped:"), shown(skipped.join(QLatin1Char('\n'))));
+}
+
 }  // namespace
 
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
@@ -123,10 +148,16 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         const QString suffix = QFileInfo(fileName).suffix().toLower();
         if (suffix == QLatin1String("vb")) {
             const auto image = kl::readRomImage(bytes);
-            addRomRows(addRow, image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt,
-                       image ? kl::crc32Of(bytesOf(*image)) : 0);
+            const auto header = image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt;
+            addRomRows(addRow, header, image ? kl::crc32Of(bytesOf(*image)) : 0);
+            if (image)
+                addCatalogueRows(form, addRow, *image, header ? header->gameCode : std::string());
         } else if (suffix == QLatin1String("zip")) {
-            addArchiveRows(addRow, kl::readArchiveFile(bytes), locale);
+            const auto contents = kl::readArchiveFile(bytes);
+            addArchiveRows(addRow, contents, locale);
+            if (contents && contents->rom && kl::isRomImageSize(contents->rom->image.size()))
+                addCatalogueRows(form, addRow, contents->rom->image,
+                                 contents->rom->header ? contents->rom->header->gameCode : std::string());
         }
     }
 

@@ -11,6 +11,7 @@
 #include <QProcess>
 
 #include <fcntl.h>
+#include <zlib.h>
 #include <unistd.h>
 
 #include "launch/desktop_entry.h"
@@ -137,6 +138,24 @@ private slots:
         QCOMPARE(w.lblStatus->text(), QString("Status: \"A Game.VB\" removed from the applications menu"));
         QVERIFY(!QFile::exists(entryOf("A Game.VB")) && !w.popRemoveFromMenu->isEnabled());
 
+        // A game the catalogues verify is shown under the catalogue's name.
+        QByteArray known(16 * 1024, '\x5a');
+        const QByteArray footer = QByteArray("KNOWN").leftJustified(25, '\0') + "01VKNE";
+        known.replace(known.size() - 0x220, footer.size(), footer);
+        writeFile(fx.roms + "/known.vb", known);
+        QDir().mkpath(fx.program + "/Data/Catalogues");
+        writeFile(fx.program + "/Data/Catalogues/vb.dat",
+                  QString("clrmamepro ( name \"Test set\" )\ngame ( name \"Known Game (USA)\" rom ( name k.vb size %1 "
+                          "crc %2 ) )\n")
+                      .arg(known.size())
+                      .arg(QString::number(crc32(0, reinterpret_cast<const Bytef*>(known.constData()), known.size()), 16)
+                               .rightJustified(8, '0'))
+                      .toUtf8());
+        w.mnuViewRefresh->trigger();
+        fx.select("known.vb");
+        w.mnuFileAddToMenu->trigger();
+        QVERIFY(readFile(entryOf("known.vb")).contains("\nName=Known Game (USA)\n"));
+
         const QByteArray odd = fx.roms.toUtf8() + "/bad\xff.vb";
         ::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644));
         w.mnuViewRefresh->trigger();
@@ -145,7 +164,7 @@ private slots:
         w.mnuFileAddToMenu->trigger();
         QCOMPARE(fx.platform.boxes.size(), boxes + 1);
         QVERIFY(fx.platform.boxes.last().text.contains("cannot be added to the applications menu"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({QFileInfo(entryOf("known.vb")).fileName()}));
     }
 
     void gamesKeepOptionsOfTheirOwn()

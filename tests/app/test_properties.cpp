@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <zip.h>
+#include <zlib.h>
 
+#include "catalogues.h"
 #include "properties.h"
 
 namespace {
@@ -40,6 +42,13 @@ QByteArray zipOf(const QList<QPair<QByteArray, QByteArray>>& entries)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 QString value(const QWidget& window, const char* name)
 {
     const auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
@@ -52,6 +61,44 @@ class TestProperties : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    // The Catalogue section names a known image, the image in a zip, and the game of an
+    // overdump, from the catalogue folder; an image it does not list is said to be unknown.
+    void catalogueSection_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("game");
+        QTest::newRow("known") << "t.vb" << "Tetris Test (USA): verified";
+        QTest::newRow("in a zip") << "t.zip" << "Tetris Test (USA): verified";
+        QTest::newRow("overdump") << "big.vb" << "overdump of Tetris Test (USA)";
+        QTest::newRow("unknown") << "other.vb" << "not in any catalogue";
+    }
+    void catalogueSection()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, game);
+        QTemporaryDir dir;
+        const QByteArray rom = romImage(1 << 14, "TETRIS", "01VTRE\0");
+        QDir().mkpath(dir.filePath("Catalogues"));
+        const QString crc = QString::number(crc32(0, reinterpret_cast<const Bytef*>(rom.constData()), rom.size()), 16);
+        writeBytes(dir.filePath("Catalogues/vb.dat"),
+                   QString("<?xml version=\"1.0\"?>\n<datafile><header><name>Test set</name></header><game name=\"Tetris "
+                           "Test (USA)\"><rom name=\"t.vb\" size=\"%1\" crc=\"%2\" sha1=\"%3\"/></game></datafile>\n")
+                       .arg(rom.size())
+                       .arg(crc.rightJustified(8, '0'), QCryptographicHash::hash(rom, QCryptographicHash::Sha1).toHex())
+                       .toUtf8());
+        writeBytes(dir.filePath("Catalogues/broken.dat"), "<datafile>");
+        writeBytes(dir.filePath("t.vb"), rom);
+        writeBytes(dir.filePath("t.zip"), zipOf({{"readme.txt", "hi"}, {"T.VB", rom}}));
+        writeBytes(dir.filePath("big.vb"), rom + rom);
+        writeBytes(dir.filePath("other.vb"), romImage(1 << 14, "OTHER", "01VOTE\0"));
+        useCatalogues(dir.filePath("Catalogues").toStdString());
+        PropertiesWindow window(dir.filePath(name), nullptr);
+        QCOMPARE(value(window, "valCatalogueGame"), game);
+        QCOMPARE(value(window, "valCatalogueName"), game.contains("Tetris") ? QString("Test set") : QString("<none>"));
+        QVERIFY(value(window, "valCatalogueSkipped").startsWith("broken.dat: it is damaged"));
+        useCatalogues({});
+    }
 
     void contents_data()
     {

@@ -1,6 +1,7 @@
 // The ROM footer reader on generated images: Japanese and US games, damage, odd sizes.
 #include <QtTest>
 
+#include "rom/catalogue.h"
 #include "rom/rom_header.h"
 
 using namespace kl;
@@ -23,6 +24,42 @@ QByteArray image(int size, const QByteArray& title, const QByteArray& maker, con
 std::span<const unsigned char> bytesOf(const QByteArray& a)
 {
     return {reinterpret_cast<const unsigned char*>(a.constData()), static_cast<std::size_t>(a.size())};
+}
+
+// A generated game: pseudo-random bytes (no real game's) under a footer.
+QByteArray game(const QByteArray& code, quint32 seed)
+{
+    QByteArray bytes = image(16 * 1024, "TETRIS", "01", code, 0);
+    QRandomGenerator random(seed);
+    for (int i = 0; i < bytes.size() - 0x220; ++i)
+        bytes[i] = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+QString crcOf(const QByteArray& b) { return QString::number(crc32Of(bytesOf(b)), 16).rightJustified(8, '0').toUpper(); }
+QString shaOf(const QByteArray& b) { return QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex(); }
+
+// One entry, "3-D Tetris (USA)" with serial VUE-VTRE-USA, in each of the three forms.
+QByteArray catalogueText(const QString& form, qsizetype size, const QString& crc, const QString& sha)
+{
+    QString text;
+    if (form == "logiqx")
+        text = "<?xml version=\"1.0\"?>\n<!DOCTYPE datafile PUBLIC \"-//Logiqx//DTD ROM Management Datafile//EN\" "
+               "\"http://www.logiqx.com/Dats/datafile.dtd\">\n<datafile><header><name>Nintendo - Virtual Boy</name>"
+               "<version>20240101</version></header><game name=\"Other (Japan)\"><rom name=\"o.vb\" size=\"16384\" "
+               "crc=\"00000000\"/></game><game name=\"3-D Tetris (USA)\"><description>3-D Tetris (USA)</description>"
+               "<rom name=\"t.vb\" size=\"%1\" crc=\"%2\" sha1=\"%3\" serial=\"VUE-VTRE-USA\"/></game></datafile>\n";
+    else if (form == "clrmamepro")
+        text = "clrmamepro (\n\tname \"Nintendo - Virtual Boy\"\n\tversion 20240101\n)\n\ngame (\n\tname \"3-D Tetris "
+               "(USA)\"\n\tserial \"VUE-VTRE-USA\"\n\trom ( name \"t.vb\" size %1 crc %2 sha1 %3 )\n)\n";
+    else
+        text = "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist [\n<!ELEMENT softwarelist (software+)>\n"
+               "<!ATTLIST softwarelist name CDATA #REQUIRED>\n]>\n<softwarelist name=\"vboy\" description=\"Nintendo "
+               "Virtual Boy cartridges\"><software name=\"3dtetris\"><description>3-D Tetris (USA)</description>"
+               "<info name=\"serial\" value=\"VUE-VTRE-USA\"/><part name=\"cart\" interface=\"vboy_cart\"><dataarea "
+               "name=\"rom\" size=\"%1\"><rom name=\"t.vb\" size=\"%1\" crc=\"%2\" sha1=\"%3\" offset=\"0\"/>"
+               "</dataarea></part></software></softwarelist>\n";
+    return text.arg(size).arg(crc, sha).toUtf8();
 }
 
 }  // namespace
@@ -108,6 +145,88 @@ private slots:
         QVERIFY(!readRomImage(odd.fileName().toStdString()));
         QVERIFY(!readRomImage(dir.filePath("missing.vb").toStdString()));
         QVERIFY(!readRomImage(dir.path().toStdString()));
+    }
+
+    // Each catalogue form names a game only when size, CRC-32 and SHA-1 agree; a matching
+    // CRC-32 alone names nothing.
+    void catalogues_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("outcome");
+        for (const char* form : {"logiqx", "clrmamepro", "softlist"}) {
+            QTest::addRow("%s: known", form) << form << "known" << "3-D Tetris (USA): verified";
+            QTest::addRow("%s: forged", form) << form << "forged" << "CRC-32 matches, SHA-1 does not";
+            QTest::addRow("%s: overdump", form) << form << "overdump" << "overdump of 3-D Tetris (USA)";
+            QTest::addRow("%s: other header", form) << form << "header"
+                                                    << "3-D Tetris (USA): header differs from the catalogue";
+            QTest::addRow("%s: unknown", form) << form << "unknown" << "not in any catalogue";
+        }
+    }
+    void catalogues()
+    {
+        QFETCH(QString, form);
+        QFETCH(QString, kind);
+        QFETCH(QString, outcome);
+        const QByteArray genuine = game("VTRE", 1);
+        const QByteArray forged = game("VTRE", 2);
+        const QByteArray relabelled = game("VXXE", 1);
+        QByteArray rom = kind == "forged" ? forged : kind == "header" ? relabelled : kind == "unknown" ? game("VTRE", 3) : genuine;
+        const QByteArray listed = kind == "header" ? relabelled : genuine;
+        // The forged image's CRC-32 is what the catalogue claims; its SHA-1 is the genuine one's.
+        const QString crc = crcOf(kind == "forged" ? forged : listed);
+        if (kind == "overdump")
+            rom = genuine + genuine;
+        const Catalogue catalogue = parseCatalogue(catalogueText(form, listed.size(), crc, shaOf(listed)).toStdString(), "/c/vb.dat");
+        QCOMPARE(QString::fromStdString(catalogue.problem), QString());
+        const Identification found = identify({catalogue}, bytesOf(rom), romHeaderOf(bytesOf(rom))->gameCode);
+        QCOMPARE(QString::fromStdString(identificationText(found, "/c")), outcome);
+        if (kind == "known")
+            QCOMPARE(QString::fromStdString(found.catalogue),
+                     form == "softlist" ? QString("Nintendo Virtual Boy cartridges") : QString("Nintendo - Virtual Boy (20240101)"));
+        QCOMPARE(QString::fromStdString(identificationText(identify({}, bytesOf(rom), "VTRE"), "/c")),
+                 QString("no catalogue found in /c"));
+    }
+
+    // Files that are not sound catalogues are skipped with a reason; the others still count.
+    void badCataloguesAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("damaged XML") << QByteArray("<datafile><game name=\"x\">") << "it is damaged";
+        QTest::newRow("other XML") << QByteArray("<html><body/></html>") << "it is not a catalogue";
+        QTest::newRow("text") << QByteArray("hello world") << "it is not a catalogue";
+        QTest::newRow("entities") << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\">"
+                                                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><datafile>&b;</datafile>")
+                                  << "it declares entities";
+        QTest::newRow("external entity") << QByteArray("<!DOCTYPE d [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+                                                       "<datafile>&x;</datafile>")
+                                         << "it declares entities";
+        QTest::newRow("nested a million deep") << QByteArray("<datafile>") + QByteArray("<a>").repeated(1000000)
+                                               << "it is nested too deeply";
+        QTest::newRow("clrmamepro cut short") << QByteArray("clrmamepro (\n name \"x\"\n") << "it is damaged";
+        QTest::newRow("clrmamepro nested deep") << QByteArray("clrmamepro ( ") + QByteArray("a ( ").repeated(100000)
+                                                << "it is nested too deeply";
+    }
+    void badCataloguesAreSkipped()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const Catalogue bad = parseCatalogue(bytes.toStdString(), "/c/bad.dat");
+        QVERIFY2(QString::fromStdString(bad.problem).startsWith(reason), bad.problem.c_str());
+        QVERIFY(bad.entries.empty());
+        const QByteArray rom = game("VTRE", 1);
+        const Catalogue good = parseCatalogue(catalogueText("logiqx", rom.size(), crcOf(rom), shaOf(rom)).toStdString());
+        QCOMPARE(identify({bad, good}, bytesOf(rom), "VTRE").identity, Identity::Verified);
+    }
+
+    void hugeCataloguesAreNotRead()
+    {
+        QTemporaryDir dir;
+        QFile huge(dir.filePath("huge.dat"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));
+        huge.close();
+        QCOMPARE(QString::fromStdString(loadCatalogue(huge.fileName().toStdString()).problem), QString("it is too large"));
     }
 
     void crc32IsZlibs()

@@ -27,6 +27,8 @@
 #include "launch/parameter_string.h"
 #include "platform.h"
 #include "prefetched_listing.h"
+#include "catalogues.h"
+#include "rom/catalogue.h"
 #include "texts.h"
 #include "theme/theme_colors.h"
 #include "widgets/controls.h"
@@ -67,6 +69,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
     icon.addFile(QStringLiteral(":/kalmora-launcher.png"));
     setWindowIcon(icon);
 
+    useCatalogues(kl::catalogueFolder(m_config));
     buildControls(*this, this);
     bindSettings();
     connectHandlers();
@@ -525,8 +528,9 @@ void frmKL::mnuFileRename_Click()
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
+    const std::string newPath = kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder());
     kl::moveGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), oldPath,
-                      kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder()), kEntryIcon);
+                      newPath, kEntryIcon, verifiedGameName(newPath).value_or(""));
     m_scope.renamed(*rom, toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();

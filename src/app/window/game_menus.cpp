@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "bytes.h"
+#include "catalogues.h"
 #include "config/recent_games.h"
 #include "launch/desktop_entry.h"
 #include "paths.h"
@@ -76,7 +77,8 @@ void frmKL::mnuFileAddToMenu_Click()
         return;
     const std::string path = selectedRomPath();
     const QString name = fromBytes(*rom);
-    switch (kl::writeGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), path, kEntryIcon)) {
+    const std::string title = verifiedGameName(path).value_or("");
+    switch (kl::writeGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), path, kEntryIcon, title)) {
     case kl::EntryResult::NotUtf8: showError(kEntryNotUtf8.arg(name)); break;
     case kl::EntryResult::Failed: showError(kEntryFailed.arg(fromBytes(kl::gameEntryPath(path)))); break;
     case kl::EntryResult::Written: setStatus(kAddedToMenu.arg(name)); break;

@@ -71,13 +71,17 @@ std::string entryStringValue(std::string_view value)
     return escaped;
 }
 
-std::optional<std::string> gameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon)
+std::optional<std::string> gameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon,
+                                     std::string_view title)
 {
-    if (!isUtf8(launcherPath) || !isUtf8(romPath))
+    if (!isUtf8(launcherPath) || !isUtf8(romPath) || !isUtf8(title))
         return std::nullopt;
-    std::string name = splitPath(romPath).name;
-    if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
-        name.resize(dot);
+    std::string name(title);
+    if (name.empty()) {
+        name = splitPath(romPath).name;
+        if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+            name.resize(dot);
+    }
     const std::string exec = execArgument(launcherPath) + " --run " + execArgument(romPath);
     return "[Desktop Entry]\n"
            "Type=Application\n"
@@ -88,9 +92,10 @@ std::optional<std::string> gameEntry(std::string_view launcherPath, std::string_
            "Exec=" + entryStringValue(exec) + "\n";
 }
 
-EntryResult writeGameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon)
+EntryResult writeGameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon,
+                           std::string_view title)
 {
-    const auto entry = gameEntry(launcherPath, romPath, icon);
+    const auto entry = gameEntry(launcherPath, romPath, icon, title);
     if (!entry)
         return EntryResult::NotUtf8;
     if (!makeFolders(applicationsFolder(), 0755))
@@ -104,11 +109,11 @@ bool removeGameEntry(std::string_view romPath)
 }
 
 void moveGameEntry(std::string_view launcherPath, std::string_view oldPath, std::string_view newPath,
-                   std::string_view icon)
+                   std::string_view icon, std::string_view title)
 {
     if (oldPath == newPath || !hasGameEntry(oldPath))
         return;
-    if (writeGameEntry(launcherPath, newPath, icon) == EntryResult::Written)
+    if (writeGameEntry(launcherPath, newPath, icon, title) == EntryResult::Written)
         removeGameEntry(oldPath);
 }
 

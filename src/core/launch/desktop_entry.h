@@ -23,16 +23,20 @@ std::string entryStringValue(std::string_view value);
 
 // The entry's text; nothing when the launcher's or the ROM's path is not UTF-8, which a
 // desktop entry cannot carry.
-std::optional<std::string> gameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon);
+// The menu shows `title` where one is given (a verified game's catalogue name), else the file
+// name without its extension.
+std::optional<std::string> gameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon,
+                                     std::string_view title = {});
 
 enum class EntryResult { Written, NotUtf8, Failed };
 // Writes the entry atomically, making the applications folder where needed.
-EntryResult writeGameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon);
+EntryResult writeGameEntry(std::string_view launcherPath, std::string_view romPath, std::string_view icon,
+                           std::string_view title = {});
 // True when the ROM has no entry afterwards.
 bool removeGameEntry(std::string_view romPath);
 // A ROM renamed through the launcher takes its entry along (new name, new path).
 void moveGameEntry(std::string_view launcherPath, std::string_view oldPath, std::string_view newPath,
-                   std::string_view icon);
+                   std::string_view icon, std::string_view title = {});
 
 // The program an entry starts: an installed copy's link in <prefix>/bin, which stays valid
 // across upgrades, else the executable in the program folder.

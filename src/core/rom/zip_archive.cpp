@@ -66,12 +66,13 @@ std::optional<ArchiveContents> contentsOf(zip_t* archive)
             const auto bytes = readEntry(archive, i);
             if (!bytes)
                 return std::nullopt;
-            ArchiveRom rom{entry.name, std::nullopt, 0};
+            ArchiveRom rom{entry.name, std::nullopt, 0, {}};
             const std::span<const unsigned char> image(reinterpret_cast<const unsigned char*>(bytes->data()),
                                                        bytes->size());
             rom.header = romHeaderOf(image);
             if (rom.header)
                 rom.crc = crc32Of(image);
+            rom.image = *bytes;
             contents.rom = std::move(rom);
         }
         contents.entries.push_back(std::move(entry));

@@ -24,6 +24,7 @@ struct ArchiveRom {
     std::string name;
     std::optional<RomHeader> header;  // nothing: no valid footer, or larger than an image can be
     std::uint32_t crc = 0;            // of the bytes read; meaningful only with a header
+    std::string image;                // the bytes read, for the catalogues
 };
 
 struct ArchiveContents {

@@ -1,0 +1,40 @@
+// The catalogues in use, shared by the Properties window and the applications menu entries.
+#include "catalogues.h"
+
+#include "rom/rom_header.h"
+#include "rom/zip_archive.h"
+
+namespace {
+
+std::string& folderInUse()
+{
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+void useCatalogues(const std::string& folder) { folderInUse() = folder; }
+const std::string& catalogueFolderInUse() { return folderInUse(); }
+
+const std::vector<kl::Catalogue>& currentCatalogues()
+{
+    static kl::CatalogueSet set;
+    return set.catalogues(folderInUse(), std::string(kl::kMameSoftwareList));
+}
+
+std::optional<std::string> verifiedGameName(const std::string& romPath)
+{
+    std::optional<std::string> image;
+    if (romPath.size() > 3 && (romPath.ends_with(".vb") || romPath.ends_with(".VB") || romPath.ends_with(".Vb")
+                               || romPath.ends_with(".vB")))
+        image = kl::readRomImage(romPath);
+    else if (const auto contents = kl::readArchiveFile(romPath); contents && contents->rom)
+        image = contents->rom->image;
+    if (!image || !kl::isRomImageSize(image->size()))
+        return std::nullopt;
+    const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(image->data()), image->size());
+    const auto header = kl::romHeaderOf(bytes);
+    const kl::Identification found = kl::identify(currentCatalogues(), bytes, header ? header->gameCode : "");
+    return found.identity == kl::Identity::Verified ? std::optional(found.name) : std::nullopt;
+}

@@ -1,0 +1,16 @@
+// The catalogues this program reads: the folder its location gives and MAME's software list,
+// read when first needed and again once a file of them changed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rom/catalogue.h"
+
+void useCatalogues(const std::string& folder);
+const std::string& catalogueFolderInUse();
+const std::vector<kl::Catalogue>& currentCatalogues();
+// The catalogue's name of the game in a .vb file (or a zip's first .vb entry) when the game
+// is verified; nothing otherwise.
+std::optional<std::string> verifiedGameName(const std::string& romPath);
