@@ -195,6 +195,7 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("damaged XML") << QByteArray("<datafile><game name=\"x\">") << "it is damaged";
         QTest::newRow("other XML") << QByteArray("<html><body/></html>") << "it is not a catalogue";
+        QTest::newRow("other XML, one empty element") << QByteArray("<html/>") << "it is not a catalogue";
         QTest::newRow("text") << QByteArray("hello world") << "it is not a catalogue";
         QTest::newRow("entities") << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\">"
                                                 "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><datafile>&b;</datafile>")

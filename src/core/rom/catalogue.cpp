@@ -110,10 +110,13 @@ std::string_view attribute(const XML_Char** attributes, std::string_view name)
 void XMLCALL startElement(void* data, const XML_Char* element, const XML_Char** attributes)
 {
     auto& r = *static_cast<XmlReader*>(data);
-    if (++r.depth > kMaxDepth)
-        return r.stop("it is nested too deeply");
     const std::string_view name(element);
+    // Pushed first: expat may still report this element's end after the parser was stopped.
+    ++r.depth;
+    r.path.emplace_back(name);
     r.text.clear();
+    if (r.depth > kMaxDepth || !r.catalogue->problem.empty())
+        return r.stop("it is nested too deeply");
     if (r.depth == 1) {
         if (name == "datafile")
             r.kind = XmlReader::Kind::Datafile;
@@ -136,15 +139,18 @@ void XMLCALL startElement(void* data, const XML_Char* element, const XML_Char** 
     } else if (name == "info" && attribute(attributes, "name") == "serial") {
         r.serial = attribute(attributes, "value");
     }
-    r.path.emplace_back(name);
 }
 
 void XMLCALL endElement(void* data, const XML_Char* element)
 {
     auto& r = *static_cast<XmlReader*>(data);
+    if (r.path.empty())
+        return;
     const std::string_view name(element);
     const std::string_view parent = r.path.size() >= 2 ? std::string_view(r.path[r.path.size() - 2]) : "";
-    if (parent == "header" && name == "name")
+    if (!r.catalogue->problem.empty()) {
+        // Stopped: nothing more is read.
+    } else if (parent == "header" && name == "name")
         r.header = r.text;
     else if (parent == "header" && name == "version")
         r.version = r.text;
@@ -155,8 +161,10 @@ void XMLCALL endElement(void* data, const XML_Char* element)
         const std::string title = r.kind == XmlReader::Kind::SoftwareList ? r.description : r.game;
         for (const auto& rom : r.roms)
             if (!addEntry(*r.catalogue, title, {rom.size, rom.crc, rom.sha1, rom.serial}, r.serial)
-                && !r.catalogue->problem.empty())
-                return r.stop(r.catalogue->problem);
+                && !r.catalogue->problem.empty()) {
+                r.stop(r.catalogue->problem);
+                break;
+            }
     }
     r.text.clear();
     r.path.pop_back();
