@@ -18,7 +18,7 @@ bool hasGameEntry(std::string_view romPath);
 // One argument of an Exec key: quoted when it holds a reserved character, with the quote,
 // backtick, dollar and backslash escaped inside the quotes, and % doubled.
 std::string execArgument(std::string_view argument);
-// A value escaped as the specification's string type: \\, \n, \t, \r.
+// A value escaped as the Desktop Entry Specification's string type: \\, \n, \t, \r.
 std::string entryStringValue(std::string_view value);
 
 // The entry's text; nothing when the launcher's or the ROM's path is not UTF-8, which a
