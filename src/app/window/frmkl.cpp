@@ -528,9 +528,7 @@ void frmKL::mnuFileRename_Click()
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
-    const std::string newPath = kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder());
-    kl::moveGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), oldPath,
-                      newPath, kEntryIcon, verifiedGameName(newPath).value_or(""));
+    carryGameEntry(oldPath, kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder()));
     m_scope.renamed(*rom, toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();

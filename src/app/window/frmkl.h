@@ -132,6 +132,8 @@ private:
     void showRecentGames();
     void showEntryItems();
     std::string selectedRomPath() const;
+    // A ROM renamed through the window takes its applications menu entry along.
+    void carryGameEntry(const std::string& oldPath, const std::string& newPath);
     std::vector<std::string> m_recentGames;
     // Writes a record into the controls; a write by code is not a change to save to a game.
     void writeOptions(const kl::EmulatorSettings& options);

@@ -101,5 +101,13 @@ void frmKL::mnuFileRemoveFromMenu_Click()
     showEntryItems();
 }
 
+void frmKL::carryGameEntry(const std::string& oldPath, const std::string& newPath)
+{
+    // Only a game with an entry is read for the catalogues' name.
+    if (kl::hasGameEntry(oldPath))
+        kl::moveGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), oldPath, newPath,
+                          kEntryIcon, verifiedGameName(newPath).value_or(""));
+}
+
 void frmKL::popAddToMenu_Click() { mnuFileAddToMenu_Click(); }
 void frmKL::popRemoveFromMenu_Click() { mnuFileRemoveFromMenu_Click(); }
