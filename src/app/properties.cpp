@@ -122,7 +122,7 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         // Only names and folders can be long; wrapping the short values makes the window needlessly tall.
         text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0
-                          || qstrcmp(name, "valRomEntry") == 0);
+                          || qstrcmp(name, "valRomEntry") == 0 || qstrcmp(name, "valCatalogueSkipped") == 0);
         text->setTextFormat(Qt::PlainText);  // names come from the file system and from archives
         form->addRow(label, text);
     };
