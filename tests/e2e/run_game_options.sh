@@ -20,6 +20,14 @@ cp "$prog/Data/Settings.ini" "$work/settings.expected"
 settings_lines "" "" False True | tail -n +3 | sed '1s/^True/False/; 2s/^False/True/' > "$prog/Data/Games/Alpha.vb.ini"
 common=(-dspmode normal -pallet normal -brite 1.0 -sclscr 1 -frmskp 0)
 
+# Two games started from outside before the window runs: --run, and a file opened with no window.
+: > "$roms/Charlie.vb"
+: > "$roms/Delta.vb"
+"$prog/kalmora-launcher" --run "$roms/Charlie.vb" || fail "--run Charlie"
+expect_args "Charlie by --run" "$roms/Charlie.vb" -display frame "${common[@]}"
+"$prog/kalmora-launcher" "$roms/Delta.vb" || fail "opening Delta"
+expect_args "Delta opened with no window" "$roms/Delta.vb" -display frame "${common[@]}"
+
 start_xvfb
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -34,10 +42,14 @@ expect_args "Bravo, the window's options" "$roms/Bravo.vb" -display frame "${com
 keys Up Return
 expect_args "Alpha again" "$roms/Alpha.vb" -display 320 "${common[@]}" -altkbd
 
-# File > Recent games lists Alpha, then Bravo; its second item starts the older one.
-keys alt+f t 2
+# A file handed to the window; then File > Recent games lists Charlie, Alpha, Bravo and Delta,
+# the four ways in, and its third item starts Bravo, the older of the two started by keyboard.
+"$prog/kalmora-launcher" "$roms/Charlie.vb" || fail "handing Charlie over"
+expect_args "Charlie handed to the window" "$roms/Charlie.vb" -display frame "${common[@]}"
+refocus
+keys alt+f t 3
 expect_args "Bravo from the recent games" "$roms/Bravo.vb" -display frame "${common[@]}"
-[ "$(tr '\0' '\n' < "$prog/Data/recent-games")" = "$(printf '%s\n' "$roms/Bravo.vb" "$roms/Alpha.vb")" ] \
+[ "$(tr '\0' '\n' < "$prog/Data/recent-games")" = "$(printf '%s\n' "$roms/"{Bravo,Charlie,Alpha,Delta}.vb)" ] \
   || { od -c "$prog/Data/recent-games" >&2; fail "recent games"; }
 refocus
 
