@@ -16,6 +16,16 @@ namespace {
 
 bool exists(const std::string& path) { return fileStatus(path, Links::Keep).kind != FileKind::Missing; }
 
+// An XDG base folder from the variable's value: the XDG rules ignore a relative value, and the
+// default below the home folder then applies.
+std::string xdgBase(const char* value, std::string_view home, std::string_view fallbackBelowHome)
+{
+    std::string base = value && value[0] == '/' ? std::string(value) : joinAlways(home, fallbackBelowHome, kNativeStyle);
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
 }  // namespace
 
 std::string ConfigLocation::settingsPath() const { return joinAlways(folder, kSettingsName, kNativeStyle); }
@@ -69,15 +79,7 @@ ConfigLocation configLocation(const std::string& programFolder, const char* xdgC
         return location;
     }
     location.legacyFolder = data;
-    // The XDG rules ignore a relative value; the default then applies.
-    std::string base;
-    if (xdgConfigHome && xdgConfigHome[0] == '/')
-        base = xdgConfigHome;
-    else
-        base = joinAlways(home ? home : "", ".config", kNativeStyle);
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    location.folder = joinAlways(base, kConfigFolderName, kNativeStyle);
+    location.folder = joinAlways(xdgBase(xdgConfigHome, home ? home : "", ".config"), kConfigFolderName, kNativeStyle);
     return location;
 }
 
@@ -97,15 +99,7 @@ ConfigLocation configLocation(const std::string& programFolder)
 
 std::string xdgFolder(const char* variable, std::string_view fallbackBelowHome)
 {
-    // The XDG rules ignore a relative value; the default then applies.
-    std::string base;
-    if (const char* value = std::getenv(variable); value && value[0] == '/')
-        base = value;
-    else
-        base = joinAlways(homeFolder(), fallbackBelowHome, kNativeStyle);
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return base;
+    return xdgBase(std::getenv(variable), homeFolder(), fallbackBelowHome);
 }
 
 std::string stateFolder(const ConfigLocation& location)
