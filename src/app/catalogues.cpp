@@ -26,8 +26,7 @@ const std::vector<kl::Catalogue>& currentCatalogues()
 std::optional<std::string> verifiedGameName(const std::string& romPath)
 {
     std::optional<std::string> image;
-    if (romPath.size() > 3 && (romPath.ends_with(".vb") || romPath.ends_with(".VB") || romPath.ends_with(".Vb")
-                               || romPath.ends_with(".vB")))
+    if (kl::isRomName(romPath))
         image = kl::readRomImage(romPath);
     else if (const auto contents = kl::readArchiveFile(romPath); contents && contents->rom)
         image = contents->rom->image;

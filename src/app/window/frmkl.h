@@ -132,6 +132,8 @@ private:
     void showRecentGames();
     void showEntryItems();
     std::string selectedRomPath() const;
+    // What a desktop entry starts: this program.
+    std::string launcherPath() const;
     // A ROM renamed through the window takes its applications menu entry along.
     void carryGameEntry(const std::string& oldPath, const std::string& newPath);
     std::vector<std::string> m_recentGames;

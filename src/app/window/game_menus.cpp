@@ -78,7 +78,7 @@ void frmKL::mnuFileAddToMenu_Click()
     const std::string path = selectedRomPath();
     const QString name = fromBytes(*rom);
     const std::string title = verifiedGameName(path).value_or("");
-    switch (kl::writeGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), path, kEntryIcon, title)) {
+    switch (kl::writeGameEntry(launcherPath(), path, kEntryIcon, title)) {
     case kl::EntryResult::NotUtf8: showError(kEntryNotUtf8.arg(name)); break;
     case kl::EntryResult::Failed: showError(kEntryFailed.arg(fromBytes(kl::gameEntryPath(path)))); break;
     case kl::EntryResult::Written: setStatus(kAddedToMenu.arg(name)); break;
@@ -105,9 +105,11 @@ void frmKL::carryGameEntry(const std::string& oldPath, const std::string& newPat
 {
     // Only a game with an entry is read for the catalogues' name.
     if (kl::hasGameEntry(oldPath))
-        kl::moveGameEntry(kl::launcherPath(toBytes(m_programFolder), m_config.installed), oldPath, newPath,
+        kl::moveGameEntry(launcherPath(), oldPath, newPath,
                           kEntryIcon, verifiedGameName(newPath).value_or(""));
 }
+
+std::string frmKL::launcherPath() const { return kl::launcherPath(toBytes(m_programFolder), m_config.installed); }
 
 void frmKL::popAddToMenu_Click() { mnuFileAddToMenu_Click(); }
 void frmKL::popRemoveFromMenu_Click() { mnuFileRemoveFromMenu_Click(); }

@@ -21,13 +21,6 @@ struct EntryCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 
-bool isRomName(const std::string& name)
-{
-    if (name.size() < 3 || name.back() == '/')
-        return false;
-    const std::string suffix = name.substr(name.size() - 3);
-    return suffix[0] == '.' && (suffix[1] == 'v' || suffix[1] == 'V') && (suffix[2] == 'b' || suffix[2] == 'B');
-}
 
 // Reads at most kMaxEntryBytes + 1 bytes, whatever size the entry claims, so that "more than
 // an image can be" is known without holding more. Nothing on a read error.
@@ -81,6 +74,14 @@ std::optional<ArchiveContents> contentsOf(zip_t* archive)
 }
 
 }  // namespace
+
+bool isRomName(std::string_view name)
+{
+    if (name.size() < 3 || name.back() == '/')
+        return false;
+    const std::string_view suffix = name.substr(name.size() - 3);
+    return suffix[0] == '.' && (suffix[1] == 'v' || suffix[1] == 'V') && (suffix[2] == 'b' || suffix[2] == 'B');
+}
 
 std::optional<ArchiveContents> readArchive(std::span<const unsigned char> bytes)
 {

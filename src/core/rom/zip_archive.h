@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "rom_header.h"
@@ -31,6 +32,9 @@ struct ArchiveContents {
     std::vector<ArchiveEntry> entries;
     std::optional<ArchiveRom> rom;  // the first entry whose name ends in ".vb", in any case
 };
+
+// A name ending in ".vb", in any case: a Virtual Boy image.
+bool isRomName(std::string_view name);
 
 // Nothing when the archive is damaged, encrypted where it must be read, or not a regular file.
 std::optional<ArchiveContents> readArchiveFile(const std::string& path);
