@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "bytes.h"
+#include "file_kind.h"
 #include "catalogues.h"
 #include "paths.h"
 #include "rom/catalogue.h"
@@ -19,7 +20,6 @@
 
 #include <functional>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -129,21 +129,20 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
     const QLocale locale;
     addRow("valName", tr("Name:"), fileName);
     addRow("valFolder", tr("Folder:"), folder);
-    struct stat st {};
-    if (::stat(bytes.c_str(), &st) != 0) {
+    const kl::FileStatus status = kl::fileStatus(bytes);
+    const QString modified = locale.toString(QDateTime::fromSecsSinceEpoch(status.modified), QLocale::LongFormat);
+    if (status.kind == kl::FileKind::Missing) {
         addRow("valStatus", tr("Status:"), tr("The file no longer exists."));
-    } else if (!S_ISREG(st.st_mode)) {
+    } else if (status.kind != kl::FileKind::Regular) {
         // A pipe would block the reader for ever, and a device is no ROM: nothing is read.
-        addRow("valType", tr("Type:"), S_ISFIFO(st.st_mode)  ? tr("Named pipe")
-                                       : S_ISSOCK(st.st_mode) ? tr("Socket")
-                                       : S_ISDIR(st.st_mode)  ? tr("Folder")
-                                                              : tr("Device"));
-        const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
-        addRow("valModified", tr("Modified:"), locale.toString(modified, QLocale::LongFormat));
+        addRow("valType", tr("Type:"), status.kind == kl::FileKind::Pipe     ? tr("Named pipe")
+                                       : status.kind == kl::FileKind::Socket ? tr("Socket")
+                                       : status.kind == kl::FileKind::Folder ? tr("Folder")
+                                                                              : tr("Device"));
+        addRow("valModified", tr("Modified:"), modified);
     } else {
-        addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(static_cast<qlonglong>(st.st_size))));
-        const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
-        addRow("valModified", tr("Modified:"), locale.toString(modified, QLocale::LongFormat));
+        addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(static_cast<qulonglong>(status.size))));
+        addRow("valModified", tr("Modified:"), modified);
         addRow("valWritable", tr("Writable:"), ::access(bytes.c_str(), W_OK) == 0 ? tr("Yes") : tr("No"));
         const QString suffix = QFileInfo(fileName).suffix().toLower();
         if (suffix == QLatin1String("vb")) {
