@@ -104,7 +104,7 @@ private slots:
         const QStringList arguments{"/roms/a \"b\" $HOME `id` ü;|&.vb", "-display", "frame", "", "*"};
         QtPlatform platform;
         const auto command = [&](const QString& program) {
-            kl::LaunchCommand c{toBytes(program), {}, toBytes(folder)};
+            kl::LaunchCommand c{toBytes(program), {}, toBytes(folder), {}};
             for (const QString& argument : arguments)
                 c.arguments.push_back(toBytes(argument));
             return c;

@@ -500,21 +500,29 @@ private slots:
     {
         QTest::addColumn<QByteArray>("emulator");
         QTest::addColumn<bool>("wineOnPath");
-        QTest::addColumn<QString>("outcome");  // "wine", "native" or "no wine"
-        QTest::newRow("MZ, Wine on the PATH") << QByteArray("MZ\x90\0\x03", 5) << true << "wine";
-        QTest::newRow("MZ, no Wine") << QByteArray("MZ\x90\0\x03", 5) << false << "no wine";
-        QTest::newRow("native script, Wine on the PATH") << QByteArray("#!/bin/sh\n") << true << "native";
-        QTest::newRow("native script, no Wine") << QByteArray("#!/bin/sh\n") << false << "native";
-        QTest::newRow("MZ, WINE names another Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "WINE";
-        QTest::newRow("MZ, WINE names a missing Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "no WINE";
+        QTest::addColumn<QString>("outcome");  // "wine", "native", "no wine" or "refused"
+        QTest::addColumn<QString>("file");
+        QTest::newRow("MZ, Wine on the PATH") << QByteArray("MZ\x90\0\x03", 5) << true << "wine" << QString();
+        QTest::newRow("MZ, a name no Windows path holds")
+            << QByteArray("MZ\x90\0\x03", 5) << true << "refused" << "back\\slash.vb";
+        QTest::newRow("native, the same name") << QByteArray("#!/bin/sh\n") << true << "native" << "back\\slash.vb";
+        QTest::newRow("MZ, no Wine") << QByteArray("MZ\x90\0\x03", 5) << false << "no wine" << QString();
+        QTest::newRow("native script, Wine on the PATH") << QByteArray("#!/bin/sh\n") << true << "native" << QString();
+        QTest::newRow("native script, no Wine") << QByteArray("#!/bin/sh\n") << false << "native" << QString();
+        QTest::newRow("MZ, WINE names another Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "WINE" << QString();
+        QTest::newRow("MZ, WINE names a missing Wine") << QByteArray("MZ\x90\0\x03", 5) << true << "no WINE" << QString();
     }
     void windowsEmulatorsStartThroughWine()
     {
         QFETCH(QByteArray, emulator);
         QFETCH(bool, wineOnPath);
         QFETCH(QString, outcome);
+        QFETCH(QString, file);
+        if (file.isEmpty())
+            file = "b game.vb";
         WindowFixture fx;
         fx.defaults();
+        writeFile(fx.roms + '/' + file, "");
         writeFile(fx.emu + "/kalmora_boy.exe", emulator);
         QFile::setPermissions(fx.emu + "/kalmora_boy.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString bin = fx.root.filePath("bin $PATH");
@@ -535,7 +543,7 @@ private slots:
             qputenv("WINE", staging.toUtf8());
         }
         frmKL& w = fx.start();
-        fx.select("b game.vb");
+        fx.select(file);
         const QString status = w.lblStatus->text();
         w.mnuFileLaunch_Click();
         qputenv("PATH", oldPath);
@@ -555,6 +563,17 @@ private slots:
             QCOMPARE(w.lblStatus->text(), status);
             return;
         }
+        if (outcome == "refused") {
+            QVERIFY(fx.platform.starts.isEmpty());
+            QCOMPARE(fx.platform.boxes.size(), 1);
+            QCOMPARE(fx.platform.boxes[0].text,
+                     "File \"" + fx.roms + '/' + file
+                         + "\" cannot be opened by the Windows emulator. Windows names cannot hold a backslash or a "
+                           "control character, and \"" + file + "\" holds one. Please rename it.");
+            QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Critical);
+            QCOMPARE(w.lblStatus->text(), status);
+            return;
+        }
         QCOMPARE(fx.platform.starts.size(), 1);
         const StartSeen& r = fx.platform.starts[0];
         QCOMPARE(r.workingDirectory, fx.emu);
@@ -565,9 +584,9 @@ private slots:
             QCOMPARE(r.arguments, QStringList({fx.emu + "/kalmora_boy.exe", drive}) + switches);
         } else {
             QCOMPARE(r.program, fx.emu + "/kalmora_boy.exe");
-            QCOMPARE(r.arguments, QStringList{fx.roms + "/b game.vb"} + switches);
+            QCOMPARE(r.arguments, QStringList{fx.roms + '/' + file} + switches);
         }
-        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\""));
+        QCOMPARE(w.lblStatus->text(), "Status: Emulator launched with file \"" + file + '"');
     }
 
     void everyTriggerLaunches()

@@ -2,12 +2,15 @@
 // reaching Wine, and the exit status of a program waited for.
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "launch/launcher.h"
 #include "launch/process.h"
+#include "launch/wine_names.h"
 
 using namespace kl;
 
@@ -66,7 +69,7 @@ private slots:
         env.path = "relative/bin:" + dir.filePath("bin").toStdString();
         if (wine != "-")
             env.wine = wine.replace('@', dir.path()).toStdString();
-        LaunchCommand native{"emu/kalmora_boy.exe", {"roms/game.vb", "-flip"}, ""};
+        LaunchCommand native{"emu/kalmora_boy.exe", {"roms/game.vb", "-flip"}, "", {}};
         const LaunchPlan plan = planStart(native, env);
         if (chosen.isEmpty()) {
             QCOMPARE(plan.problem, LaunchProblem::WineNotFound);
@@ -98,7 +101,7 @@ private slots:
         StartEnvironment env;
         env.currentFolder = "/";
         env.wine = dir.filePath("my wine").toStdString();
-        const LaunchPlan plan = planStart({emu.toStdString() + "/kalmora_boy.exe", {"/r/\xe9.vb"}, emu.toStdString()}, env);
+        const LaunchPlan plan = planStart({emu.toStdString() + "/kalmora_boy.exe", {"/r/\xe9.vb"}, emu.toStdString(), {}}, env);
         std::string error;
         QCOMPARE(runAndWait(plan.command, error), std::optional<int>(0));
         QCOMPARE(readAll(dir.filePath("record")),
@@ -117,11 +120,169 @@ private slots:
         QVERIFY(::mkfifo(emu.c_str(), 0755) == 0);
         StartEnvironment env;
         env.currentFolder = "/";
-        const LaunchPlan plan = planStart({emu, {"/r/a.vb"}, dir.path().toStdString()}, env);
+        const LaunchPlan plan = planStart({emu, {"/r/a.vb"}, dir.path().toStdString(), {}}, env);
         QCOMPARE(plan.problem, LaunchProblem::None);
         QVERIFY(!startDetached(plan.command));
         std::string error;
         QVERIFY(!runAndWait(plan.command, error).has_value());
+    }
+
+    // The short names Debian 12's Wine 8 listed for these names (cmd /c dir /x).
+    void shortNamesAreWines_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shortName");  // empty: a legal 8.3 name, which has none
+        QTest::newRow("a quote") << QByteArray("q\"uote.vb") << "Q_UO~CVB.VB";
+        QTest::newRow("a trailing blank") << QByteArray("trail.vb ") << "TRAI~5Y5.VB_";
+        QTest::newRow("a trailing dot") << QByteArray("abc.") << "ABC_~1ZY";
+        QTest::newRow("a colon") << QByteArray("a:b.vb") << "A:B~~YLT.VB";
+        QTest::newRow("Latin-1") << QByteArray("caf\xc3\xa9.vb") << "CAF_~FJD.VB";
+        QTest::newRow("upper case folded for the hash") << QByteArray("\xc3\x89" "COLE.vb") << "_COL~LNR.VB";
+        QTest::newRow("Greek and umlauts") << QByteArray("\xce\xa9mega \xc3\x9cn\xc3\xaf" "code.vb") << "_MEG~0J0.VB";
+        QTest::newRow("dotted capital I, no round trip") << QByteArray("\xc4\xb0stanbul.vb") << "_STA~UMR.VB";
+        QTest::newRow("Japanese") << QByteArray("\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88.vb") << "___~~NDV.VB";
+        QTest::newRow("outside the BMP") << QByteArray("\xf0\x9f\x98\x80 smile.vb") << "___S~XO3.VB";
+        QTest::newRow("bytes that are not UTF-8") << QByteArray("bad\xff\xfe.vb") << "BAD_~AKF.VB";
+        QTest::newRow("a sequence cut short") << QByteArray("cut\xe3\x81.vb") << "CUT_~CYQ.VB";
+        QTest::newRow("an overlong form") << QByteArray("over\xe0\x80\x80.vb") << "OVER~5ZI.VB";
+        QTest::newRow("long") << QByteArray("LongFileName.txt") << "LONG~LMQ.TXT";
+        QTest::newRow("two dots and a blank") << QByteArray("x y.tar.gz") << "X_Y_~WIL.GZ";
+        QTest::newRow("8.3 in lower case") << QByteArray("trail.vb") << "";
+        QTest::newRow("a device's 8.3 name") << QByteArray("nul.vb") << "";
+    }
+    void shortNamesAreWines()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shortName);
+        QCOMPARE(QString::fromStdString(wineShortName(wineWideName(name.toStdString())).value_or("")), shortName);
+    }
+
+    // The Windows path each name of a Linux folder reaches a Windows program as. "@" stands
+    // for the test folder's Z: form; "~" in a name for its short name.
+    void romPathsUnderWine_data()
+    {
+        QTest::addColumn<QByteArray>("file");    // relative to the test folder
+        QTest::addColumn<QByteArray>("beside");  // another file in the same folder, or empty
+        QTest::addColumn<bool>("ascii");         // a locale whose code page may not be 1252
+        QTest::addColumn<QByteArray>("path");    // expected; "!" then the refusal's number
+        const QByteArray jp = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88";
+        QTest::newRow("plain") << QByteArray("Game.vb") << QByteArray() << false << QByteArray("Z:@\\Game.vb");
+        QTest::newRow("a blank") << QByteArray("My Game.vb") << QByteArray() << false << QByteArray("Z:@\\My Game.vb");
+        QTest::newRow("an apostrophe") << QByteArray("Mario's.vb") << QByteArray() << false
+                                       << QByteArray("Z:@\\Mario's.vb");
+        QTest::newRow("a colon") << QByteArray("a:b.vb") << QByteArray() << false << QByteArray("Z:@\\a:b.vb");
+        QTest::newRow("a trailing blank") << QByteArray("Game.vb ") << QByteArray("Game.vb") << false
+                                          << QByteArray("\\\\?\\Z:@\\Game.vb ");
+        QTest::newRow("a trailing dot") << QByteArray("Game.vb.") << QByteArray("Game.vb") << false
+                                        << QByteArray("\\\\?\\Z:@\\Game.vb.");
+        for (const char c : QByteArray("\"*?<>|"))
+            if (c)
+                QTest::addRow("%c", c) << QByteArray("a") + c + "b.vb" << QByteArray() << false << QByteArray("Z:@\\~");
+        QTest::newRow("a backslash") << QByteArray("a\\b.vb") << QByteArray() << false << QByteArray("!1");
+        QTest::newRow("a newline") << QByteArray("a\nb.vb") << QByteArray() << false << QByteArray("!1");
+        QTest::newRow("Japanese") << jp + ".vb" << QByteArray() << false << QByteArray("Z:@\\~");
+        QTest::newRow("Latin-1, code page 1252") << QByteArray("caf\xc3\xa9.vb") << QByteArray() << false
+                                                 << QByteArray("Z:@\\caf\xc3\xa9.vb");
+        QTest::newRow("Latin-1, another code page") << QByteArray("caf\xc3\xa9.vb") << QByteArray() << true
+                                                    << QByteArray("Z:@\\~");
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9.vb") << QByteArray() << false << QByteArray("Z:@\\~");
+        QTest::newRow("nul.vb") << QByteArray("nul.vb") << QByteArray() << false << QByteArray("\\\\?\\Z:@\\nul.vb");
+        QTest::newRow("aux.vb") << QByteArray("aux.vb") << QByteArray() << false << QByteArray("\\\\?\\Z:@\\aux.vb");
+        QTest::newRow("con") << QByteArray("con") << QByteArray() << false << QByteArray("\\\\?\\Z:@\\con");
+        QTest::newRow("Com1.vb") << QByteArray("Com1.vb") << QByteArray() << false << QByteArray("\\\\?\\Z:@\\Com1.vb");
+        QTest::newRow("com0.vb is no device") << QByteArray("com0.vb") << QByteArray() << false
+                                              << QByteArray("Z:@\\com0.vb");
+        QTest::newRow("a folder ending in a blank") << QByteArray("roms /g.vb") << QByteArray("roms") << false
+                                                    << QByteArray("\\\\?\\Z:@\\roms \\g.vb");
+        QTest::newRow("a folder ending in a dot") << QByteArray("roms./g.vb") << QByteArray("roms") << false
+                                                  << QByteArray("\\\\?\\Z:@\\roms.\\g.vb");
+        QTest::newRow("a Japanese folder") << jp + "/g.vb" << QByteArray() << false << QByteArray("Z:@\\~\\g.vb");
+        QTest::newRow("one short name for two names") << QByteArray("\xc3\x89" "cole.vb")
+                                                      << QByteArray("\xc3\xa9" "cole.vb") << true << QByteArray("!3");
+        QTest::newRow("a file named like the short name") << QByteArray("q\"uote.vb") << QByteArray("q_uo~cvb.vb")
+                                                          << false << QByteArray("!3");
+        QTest::newRow("a short name with a colon") << jp + ":.vb" << QByteArray() << false << QByteArray("!2");
+        QTest::newRow("a missing file keeps the Z: form") << QByteArray("gone/Game.vb ") << QByteArray("-") << false
+                                                          << QByteArray("\\\\?\\Z:@\\gone\\Game.vb ");
+    }
+    void romPathsUnderWine()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, beside);
+        QFETCH(bool, ascii);
+        QFETCH(QByteArray, path);
+        QTemporaryDir dir;
+        const std::string root = QFileInfo(dir.path()).canonicalFilePath().toStdString();
+        const std::string full = root + '/' + file.toStdString();
+        const std::string folder = full.substr(0, full.rfind('/'));
+        if (beside != "-") {
+            QVERIFY(::mkdir(folder.c_str(), 0755) == 0 || folder == root);
+            for (const std::string& f : {full, beside.isEmpty() ? std::string() : folder + '/' + beside.toStdString()})
+                if (!f.empty())
+                    QVERIFY(std::fopen(f.c_str(), "w") ? true : false);
+        }
+        const WindowsPath result =
+            windowsPathFor(full, ascii ? AnsiCharacters::Ascii : AnsiCharacters::Windows1252);
+        if (path.startsWith('!')) {
+            QCOMPARE(int(result.refusal), path.mid(1).toInt());
+            return;
+        }
+        QCOMPARE(int(result.refusal), 0);
+        std::string expected = path.toStdString();
+        std::string zRoot = root;
+        std::replace(zRoot.begin(), zRoot.end(), '/', '\\');
+        expected.replace(expected.find('@'), 1, zRoot);
+        if (const auto tilde = expected.find('~'); tilde != std::string::npos) {
+            const std::string name = file.left(file.indexOf('/') < 0 ? file.size() : file.indexOf('/')).toStdString();
+            expected.replace(tilde, 1, *wineShortName(wineWideName(name)));
+        }
+        QCOMPARE(QByteArray::fromStdString(result.path), QByteArray::fromStdString(expected));
+        ::unlink(full.c_str());  // QTemporaryDir cannot remove a name that is not UTF-8
+    }
+
+    // Wine reads names in its LC_CTYPE's character set; the launcher's locale, read as the C
+    // library loads it, decides what Wine is given.
+    void wineReadsNamesAsUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<QByteArray>("changes");  // NAME=value or -NAME, separated by blanks
+        QTest::addColumn<bool>("western");        // Wine's ANSI code page is 1252 afterwards
+        QTest::newRow("UTF-8 already") << QByteArray() << QByteArray("C.UTF-8") << QByteArray() << true;
+        QTest::newRow("LANG=C") << QByteArray() << QByteArray("C") << QByteArray("LC_CTYPE=C.UTF-8") << true;
+        QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray("LC_CTYPE=C.UTF-8") << true;
+        QTest::newRow("LANG=POSIX") << QByteArray() << QByteArray("POSIX") << QByteArray("LC_CTYPE=C.UTF-8") << true;
+        QTest::newRow("LC_ALL=C, taken apart") << QByteArray("C") << QByteArray("C.UTF-8")
+                                               << QByteArray("-LC_ALL LC_CTYPE=C.UTF-8 LC_COLLATE=C") << true;
+        QTest::newRow("a locale that does not load") << QByteArray() << QByteArray("ja_JP.UTF-8")
+                                                     << QByteArray("LC_CTYPE=C.UTF-8") << true;
+        QTest::newRow("LC_ALL that does not load") << QByteArray("ja_JP.UTF-8") << QByteArray()
+                                                   << QByteArray("LC_ALL=C.UTF-8") << true;
+    }
+    void wineReadsNamesAsUtf8()
+    {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lang);
+        QFETCH(QByteArray, changes);
+        QFETCH(bool, western);
+        const QByteArray saved[] = {qgetenv("LC_ALL"), qgetenv("LC_CTYPE"), qgetenv("LANG")};
+        qunsetenv("LC_CTYPE");
+        lcAll.isEmpty() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
+        lang.isEmpty() ? qunsetenv("LANG") : qputenv("LANG", lang);
+        const LocaleVariables locale = currentLocaleVariables();
+        const std::vector<EnvironmentChange> made = wineLocaleChanges(locale);
+        const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+        for (int i = 0; i < 3; ++i)
+            saved[i].isEmpty() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+        QStringList seen;
+        for (const EnvironmentChange& c : made)
+            if (!c.value || c.name == "LC_CTYPE" || c.name == "LC_ALL" || c.name == "LC_COLLATE")
+                seen << QString::fromStdString(c.value ? c.name + '=' + *c.value : '-' + c.name);
+        QCOMPARE(seen.join(' '), QString(changes));
+        QCOMPARE(wineAnsiCharacters(locale, made) == AnsiCharacters::Windows1252, western);
+        // Where nothing is changed, the language of the locale decides.
+        for (const auto& [name, code] : {std::pair{"de_DE.UTF-8", true}, {"ja_JP.UTF-8", false}, {"C.UTF-8", true}})
+            QCOMPARE(wineAnsiCharacters({"", "", name, true}, {}) == AnsiCharacters::Windows1252, code);
     }
 
     void waitedForProgramsGiveTheirStatus_data()
@@ -140,7 +301,7 @@ private slots:
         QTemporaryDir dir;
         writeScript(dir.filePath("emu"), script);
         std::string error;
-        QCOMPARE(runAndWait({dir.filePath("emu").toStdString(), {}, dir.path().toStdString()}, error),
+        QCOMPARE(runAndWait({dir.filePath("emu").toStdString(), {}, dir.path().toStdString(), {}}, error),
                  std::optional<int>(status));
     }
 
@@ -148,14 +309,14 @@ private slots:
     {
         QTemporaryDir dir;
         std::string error;
-        QCOMPARE(runAndWait({dir.filePath("missing").toStdString(), {}, ""}, error), std::nullopt);
+        QCOMPARE(runAndWait({dir.filePath("missing").toStdString(), {}, "", {}}, error), std::nullopt);
         QVERIFY(!error.empty());
         writeScript(dir.filePath("emu"), "exit 0\n");
         error.clear();
-        QCOMPARE(runAndWait({dir.filePath("emu").toStdString(), {}, dir.filePath("gone").toStdString()}, error),
+        QCOMPARE(runAndWait({dir.filePath("emu").toStdString(), {}, dir.filePath("gone").toStdString(), {}}, error),
                  std::nullopt);
         QVERIFY(!error.empty());
-        QVERIFY(!startDetached({dir.filePath("emu").toStdString(), {}, dir.filePath("gone").toStdString()}));
+        QVERIFY(!startDetached({dir.filePath("emu").toStdString(), {}, dir.filePath("gone").toStdString(), {}}));
     }
 };
 

@@ -43,10 +43,10 @@ kl::LaunchPlan plan(const std::string& programFolder, const std::string& file)
 }
 
 // A missing file is the caller's mistake; the others mean nothing could be started.
-int failed(kl::LaunchProblem problem, const std::string& file, const std::string& detail = {})
+int failed(const kl::LaunchPlan& plan, const std::string& file, const std::string& detail = {})
 {
-    const std::string text = kl::launchProblemText(problem, file) + (detail.empty() ? "" : " (" + detail + ")");
-    return fail(text, problem == kl::LaunchProblem::FileMissing ? kFailed : kNotStarted);
+    const std::string text = kl::launchProblemText(plan, file) + (detail.empty() ? "" : " (" + detail + ")");
+    return fail(text, plan.problem == kl::LaunchProblem::FileMissing ? kFailed : kNotStarted);
 }
 
 // A window that is starting holds its lock before it listens; it is given a few seconds. One
@@ -79,7 +79,7 @@ std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFold
         start.problem = kl::LaunchProblem::None;
     if (start.problem == kl::LaunchProblem::None)
         return std::move(start.command);
-    status = failed(start.problem, file);
+    status = failed(start, file);
     return std::nullopt;
 }
 
@@ -96,7 +96,7 @@ int runFile(const std::string& programFolder, const std::string& file)
     const auto exit = kl::runAndWait(*command, error,
                                      [&] { kl::recordRecentGame(kl::configLocation(programFolder), file); });
     if (!exit)
-        return failed(kl::LaunchProblem::EmulatorNotFound, file, error);
+        return failed({{}, kl::LaunchProblem::EmulatorNotFound, {}}, file, error);
     return *exit;
 }
 
@@ -122,9 +122,16 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
         kl::recordRecentGame(kl::configLocation(programFolder), file);
         return 0;
     }
-    const std::string message = kl::launchProblemText(start.problem, file);
+    const std::string message = kl::launchProblemText(start, file);
+    int status = kFailed;
+    if (start.problem == kl::LaunchProblem::NoWindowsPath) {
+        // As with --run, for whoever started it; a file manager's user still gets the box.
+        status = fail(message, kNotStarted);
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return status;
+    }
     // Only a failure needs the display.
     QApplication app(argc, argv);
     QtPlatform().messageBox(nullptr, shown(fromBytes(message)), MessageStyle::Critical, QStringLiteral("Error"));
-    return kFailed;
+    return status;
 }

@@ -377,7 +377,7 @@ bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, cons
     if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(plan.command))
         plan.problem = kl::LaunchProblem::EmulatorNotFound;
     if (plan.problem != kl::LaunchProblem::None) {
-        showError(fromBytes(kl::launchProblemText(plan.problem, path)));
+        showError(fromBytes(kl::launchProblemText(plan, path)));
         return false;
     }
     setStatus(kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"'));

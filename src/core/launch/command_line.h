@@ -23,11 +23,20 @@ std::string romFolderPart(std::string_view romPath, PathStyle style);
 std::string EmulatorCommandLine(std::string_view emuPath, std::string_view romPath, std::string_view fileName,
                                 std::string_view parameterString, PathStyle style);
 
+// A variable the started program gets otherwise than the launcher has it: set to the value,
+// or removed when there is none.
+struct EnvironmentChange {
+    std::string name;
+    std::optional<std::string> value;
+    bool operator==(const EnvironmentChange&) const = default;
+};
+
 // What the process start receives: no shell ever sees these, so every argument arrives as is.
 struct LaunchCommand {
     std::string program;
     std::vector<std::string> arguments;
     std::string workingDirectory;  // empty: inherit the launcher's
+    std::vector<EnvironmentChange> environment;  // over the launcher's own, which is otherwise passed on
 };
 
 LaunchCommand emulatorLaunchCommand(std::string_view emuPath, std::string_view romPath, std::string_view fileName,

@@ -28,6 +28,7 @@ StartEnvironment currentStartEnvironment()
         environment.path = path;
     if (const char* wine = std::getenv("WINE"); wine && *wine)
         environment.wine = wine;
+    environment.locale = currentLocaleVariables();
     return environment;
 }
 
@@ -85,7 +86,20 @@ LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
             plan.problem = LaunchProblem::WineNotFound;
             return plan;
         }
+        std::vector<EnvironmentChange> locale = wineLocaleChanges(environment.locale);
+        if (!command.arguments.empty()) {
+            plan.windowsPath =
+                windowsPathFor(command.arguments[0], wineAnsiCharacters(environment.locale, locale));
+            if (plan.windowsPath.refusal != WindowsPath::Refusal::None) {
+                plan.problem = LaunchProblem::NoWindowsPath;
+                plan.command = std::move(command);
+                return plan;
+            }
+        }
         command = wineLaunchCommand(command, *wine);
+        if (!plan.windowsPath.path.empty())
+            command.arguments[1] = plan.windowsPath.path;
+        command.environment = std::move(locale);
     }
     plan.command = std::move(command);
     return plan;
@@ -102,8 +116,33 @@ std::string launchProblemText(LaunchProblem problem, std::string_view file)
     case LaunchProblem::WineNotFound:
         return "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to "
                "run it.";
+    case LaunchProblem::NoWindowsPath: return "File \"" + std::string(file) + "\" cannot be opened by the Windows emulator.";
     }
     return {};
+}
+
+std::string launchProblemText(const LaunchPlan& plan, std::string_view file)
+{
+    std::string text = launchProblemText(plan.problem, file);
+    if (plan.problem != LaunchProblem::NoWindowsPath)
+        return text;
+    const WindowsPath& refused = plan.windowsPath;
+    const std::string name = '"' + refused.name + '"';
+    switch (refused.refusal) {
+    case WindowsPath::Refusal::None: break;
+    case WindowsPath::Refusal::NoWindowsName:
+        text += " Windows names cannot hold a backslash or a control character, and " + name
+                + " holds one. Please rename it.";
+        break;
+    case WindowsPath::Refusal::SharedShortName:
+        text += " Wine gives " + name + " and \"" + refused.other
+                + "\" in the same folder the same short name, and could open the other one. Please rename one of them.";
+        break;
+    case WindowsPath::Refusal::NoShortName:
+        text += " Wine has no name for " + name + " that a Windows program could open. Please rename it.";
+        break;
+    }
+    return text;
 }
 
 LaunchPlan planLaunch(const EmulatorSettings& options, std::string_view romFolder, std::string_view fileName,
@@ -120,7 +159,7 @@ LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& ab
                           const StartEnvironment& environment)
 {
     if (!isExistingFile(absoluteFile))
-        return {{}, LaunchProblem::FileMissing};
+        return {{}, LaunchProblem::FileMissing, {}};
     const PathParts rom = splitPath(absoluteFile);
     return planLaunch(options, rom.folder, rom.name, environment);
 }
@@ -149,7 +188,19 @@ std::string shellWord(std::string_view argument)
 
 std::string shellCommand(const LaunchCommand& command)
 {
-    std::string text = shellWord(command.program);
+    std::string text;
+    if (!command.environment.empty()) {
+        // env takes its options before the assignments.
+        text = "env";
+        for (const EnvironmentChange& change : command.environment)
+            if (!change.value)
+                text += " -u " + shellWord(change.name);
+        for (const EnvironmentChange& change : command.environment)
+            if (change.value)
+                text += ' ' + shellWord(change.name + '=' + *change.value);
+        text += ' ';
+    }
+    text += shellWord(command.program);
     for (const std::string& argument : command.arguments) {
         text += ' ';
         text += shellWord(argument);

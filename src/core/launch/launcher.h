@@ -9,6 +9,8 @@
 
 #include "command_line.h"
 #include "emulator_settings.h"
+#include "wine_locale.h"
+#include "wine_names.h"
 
 namespace kl {
 
@@ -17,20 +19,24 @@ struct StartEnvironment {
     std::string currentFolder;        // the folder relative paths were read against
     std::string path;                 // PATH
     std::optional<std::string> wine;  // WINE, when it names a program
+    LocaleVariables locale;
 };
 // The process's working folder as the kernel names it (bytes; empty when it is gone).
 std::string currentFolder();
-// The process's own: its working folder and the variables PATH and WINE.
+// The process's own: its working folder, the variables PATH and WINE, and its locale.
 StartEnvironment currentStartEnvironment();
 
-enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound };
+enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound, NoWindowsPath };
 struct LaunchPlan {
     LaunchCommand command;  // with a problem: the command as far as it was planned
     LaunchProblem problem = LaunchProblem::None;
+    WindowsPath windowsPath;  // with NoWindowsPath: why the file cannot be named to Wine
 };
 
 // The documented message of a problem; a missing file is named by its path.
 std::string launchProblemText(LaunchProblem problem, std::string_view file = {});
+// The message of a plan's problem, the file named by its path.
+std::string launchProblemText(const LaunchPlan& plan, std::string_view file);
 
 // The start of a file in a folder with these options, as the launch routine composes it
 // (the folder text as typed, instead of the ROM path field).
@@ -45,7 +51,8 @@ LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& ab
 // program named without a folder is looked for on the PATH here, once, so the file that is
 // checked is the file that starts; none there is the emulator-not-found problem. A Windows
 // emulator then starts through the program WINE names (the winetricks convention), or else
-// through wine from the PATH.
+// through wine from the PATH, with the ROM path as a Windows path that names exactly that file
+// (or the NoWindowsPath problem where none can), and with a UTF-8 locale for Wine.
 LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment);
 
 // A path made absolute against a folder, by joining; nothing is resolved or cleaned.
@@ -57,7 +64,8 @@ bool isExistingFile(const std::string& path);
 // One argument as a POSIX shell word that sh reads back unchanged: bare when it is plainly
 // safe, otherwise in single quotes (a newline stays inside them).
 std::string shellWord(std::string_view argument);
-// The program and its arguments as shell words on one line, then a line "cd <folder>".
+// The program and its arguments as shell words on one line (behind env and the variables it
+// changes, where it changes any), then a line "cd <folder>".
 std::string shellCommand(const LaunchCommand& command);
 
 }  // namespace kl

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -29,6 +30,8 @@ struct ExecImage {
     std::vector<char*> argv;
     const char* program;
     const char* folder;
+    std::vector<std::string> changedVariables;
+    std::vector<char*> changedEnvironment;
     char** environment = environ;
     int descriptorLimit;
 
@@ -40,10 +43,34 @@ struct ExecImage {
         for (const std::string& a : command.arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        if (!command.environment.empty())
+            changeEnvironment(command.environment);
         rlimit limit{};
         descriptorLimit = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
                               ? static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 1 << 20))
                               : 1 << 16;
+    }
+
+    ExecImage(const ExecImage&) = delete;
+    ExecImage& operator=(const ExecImage&) = delete;
+
+    // The launcher's environment with the command's changes; the child only hands it on.
+    void changeEnvironment(const std::vector<EnvironmentChange>& changes)
+    {
+        const auto changed = [&](std::string_view entry) {
+            const std::string_view name = entry.substr(0, entry.find('='));
+            return std::any_of(changes.begin(), changes.end(), [&](const auto& c) { return c.name == name; });
+        };
+        for (char** e = environ; e && *e; ++e)
+            if (!changed(*e))
+                changedEnvironment.push_back(*e);
+        for (const EnvironmentChange& change : changes)
+            if (change.value)
+                changedVariables.push_back(change.name + '=' + *change.value);
+        for (std::string& variable : changedVariables)
+            changedEnvironment.push_back(variable.data());
+        changedEnvironment.push_back(nullptr);
+        environment = changedEnvironment.data();
     }
 
     // In the child: never returns; the errno of a failure goes down the channel, which is

@@ -1,0 +1,45 @@
+// How a Linux path reaches a Windows program under Wine as that exact file. Wine follows
+// Windows' rules for names: it drops trailing blanks and dots, opens devices for names like
+// "nul.vb", refuses characters Windows names cannot hold, and an ANSI program sees only the
+// characters of its code page. What Wine does offer: the prefix \\?\ skips the trailing-dot
+// and device-name rules, and every name that is not a legal 8.3 name has an ASCII short name
+// that Wine resolves to it, in its own folder.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "wine_locale.h"
+
+namespace kl {
+
+// A Unix name as Wine reads it under a UTF-8 locale: UTF-16, with U+FFFD for each byte that
+// does not begin a valid sequence.
+std::u16string wineWideName(std::string_view unixName);
+
+// The DOS short name Wine gives a long name (upper case, such as "TRAI~5Y5.VB_"), or nothing
+// for a legal 8.3 name, which has none.
+std::optional<std::string> wineShortName(std::u16string_view longName);
+
+struct WindowsPath {
+    enum class Refusal {
+        None,
+        NoWindowsName,    // a backslash or a control character: no Windows path holds it
+        NoShortName,      // one is needed, and Wine has none it would look up (or cannot read the folder)
+        SharedShortName   // two names in one folder that Wine would both open by that name
+    };
+    std::string path;  // what the Windows program is given
+    Refusal refusal = Refusal::None;
+    std::string name;   // with a refusal: the file or folder name concerned
+    std::string other;  // with a shared short name: the other name in that folder
+};
+
+// The Windows path of an absolute Linux path. A path whose every name a Windows program
+// opens as it stands is "Z:" with each "/" turned into "\", as every Wine prefix maps Z: to
+// the root. Otherwise the folder is taken as the kernel resolves it, each name that cannot
+// pass as it stands is written as its short name, and the path is prefixed with \\?\ where a
+// name still ends in a blank or a dot or is a device's.
+WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi);
+
+}  // namespace kl

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Real Wine: a Windows stand-in emulator built with mingw-w64 opens its first argument as an
+# ANSI program and as a Unicode one. Each name of the table is started with --run, under a
+# UTF-8 locale and under LANG=C, beside a decoy that Wine's own rules would open instead: the
+# stand-in must read exactly that file, or the launcher must refuse it with one line and
+# status 127. Then the window, by keyboard, and a hand-over. Skipped (77) without Wine or
+# mingw-w64.
+set -uo pipefail
+launcher="$1"
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+command -v wine >/dev/null && command -v wineserver >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null \
+  || { echo "SKIP: wine, wine64 or gcc-mingw-w64-x86-64-win32 is not installed"; exit 77; }
+. "$(dirname "$0")/lib.sh"
+
+export WINEPREFIX="$work/wine prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+stop_wine() { wineserver -k 2>/dev/null || true; }
+trap 'stop_wine; cleanup' EXIT
+
+prog="$work/prog"; emu="$work/emu"
+mkdir -p "$prog/Data" "$emu"
+cp "$launcher" "$prog/kalmora-launcher"
+x86_64-w64-mingw32-gcc -O2 -o "$emu/kalmora_boy.exe" "$source_dir/tests/support/windows_stand_in.c" -lshell32 \
+  || fail "the Windows stand-in did not build"
+wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix"
+settings_lines "$emu" "$work/rows" True False > "$prog/Data/Settings.ini"
+
+# label | name below a folder of its own (printf %b) | a decoy beside it, or empty | opens or refused
+rows=(
+  "plain|Game.vb||opens"
+  "a blank|Mario Tennis.vb||opens"
+  "an apostrophe|Mario's Tennis.vb||opens"
+  "a trailing blank|Game.vb |Game.vb|opens"
+  "a trailing dot|Game.vb.|Game.vb|opens"
+  "a double quote|Say \"Hi\".vb|Say _Hi_.vb|opens"
+  "an asterisk|Star*.vb|Star_.vb|opens"
+  "a question mark|Who?.vb|Who_.vb|opens"
+  "a less-than sign|a<b.vb||opens"
+  "a greater-than sign|a>b.vb||opens"
+  "a bar|a\\x7cb.vb||opens"
+  "a colon|Red:Alarm.vb||opens"
+  "a backslash|a\\\\b.vb||refused"
+  "a newline|a\\nb.vb||refused"
+  "Japanese|\\xe3\\x83\\x86\\xe3\\x83\\x88\\xe3\\x83\\xaa\\xe3\\x82\\xb9.vb||opens"
+  "Latin-1 in UTF-8|Caf\\xc3\\xa9 \\xc2\\xbd.vb|Cafe 1_2.vb|opens"
+  "Latin Extended|\\xc4\\x80rea.vb|Area.vb|opens"
+  "a non-UTF-8 byte|Caf\\xe9.vb|Caf_.vb|opens"
+  "nul.vb|nul.vb||opens"
+  "aux.vb|aux.vb||opens"
+  "con|con||opens"
+  "Com1.vb|Com1.vb||opens"
+  "a folder ending in a blank|roms /Game.vb|roms/Game.vb|opens"
+  "a folder ending in a dot|roms./Game.vb|roms/Game.vb|opens"
+  "a Japanese folder|\\xe3\\x82\\xb2\\xe3\\x83\\xbc\\xe3\\x83\\xa0/Game.vb||opens"
+)
+
+failures=0
+run_row() {  # $1 locale, $2 row number, $3 row
+  local locale="$1" n="$2" label name decoy expected
+  IFS='|' read -r label name decoy expected <<<"$3"
+  local folder="$work/rows/$n"
+  rm -rf "$folder"; mkdir -p "$folder"
+  name="$(printf '%b_' "$name")"; name="${name%_}"
+  local rom="$folder/$name"
+  mkdir -p "$(dirname "$rom")"
+  printf 'ROM %s\r\n' "$n" > "$rom"
+  if [ -n "$decoy" ]; then mkdir -p "$(dirname "$folder/$decoy")"; printf 'DECOY %s\r\n' "$n" > "$folder/$decoy"; fi
+  rm -f "$emu/record.txt"
+  local status=0
+  env -u LC_ALL -u LC_CTYPE LANG="$locale" timeout -k 3 20 "$prog/kalmora-launcher" --run "$rom" \
+    >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  local outcome given=""
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    outcome="HUNG"
+  elif [ "$status" -eq 0 ] && [ -f "$emu/record.txt" ] \
+       && grep -qx "ansi:ROM $n" "$emu/record.txt" && grep -qx "wide:ROM $n" "$emu/record.txt"; then
+    outcome="opens"; given="$(sed -n 's/^arg://p' "$emu/record.txt")"
+  elif [ "$status" -eq 127 ] && [ ! -f "$emu/record.txt" ] && [ "$(wc -l < "$work/err.txt")" -eq 1 ] \
+       && grep -q 'cannot be opened by the Windows emulator' "$work/err.txt"; then
+    outcome="refused"; given="$(cat "$work/err.txt")"
+  else
+    outcome="WRONG (status $status: $(cat "$emu/record.txt" 2>/dev/null | tr '\n' ' ')$(tr '\n' ' ' < "$work/err.txt"))"
+  fi
+  local mark="ok"
+  [ "$outcome" = "$expected" ] || { mark="FAIL"; failures=$((failures + 1)); }
+  printf '%-4s %-8s %-28s %-8s %s\n' "$mark" "$locale" "$label" "$outcome" "$given" | cut -c1-170
+  [ "$outcome" = "$expected" ] && [ "$outcome" = opens ] && opened=$((opened + 1))
+  [ "$outcome" = "$expected" ] && [ "$outcome" = refused ] && refused=$((refused + 1))
+  return 0
+}
+
+for locale in C.UTF-8 C; do
+  opened=0; refused=0
+  for i in "${!rows[@]}"; do run_row "$locale" "$i" "${rows[$i]}"; done
+  echo "LANG=$locale: $opened of ${#rows[@]} opened exactly, $refused refused"
+done
+[ "$failures" -eq 0 ] || fail "$failures names did not reach the Windows emulator as that file"
+
+# The window, by keyboard: Alt+L on a name ending in a blank (beside the name without it) and on
+# a Japanese name; then a hand-over of a name ending in a dot. Each must open exactly that file.
+roms="$work/window roms"
+mkdir -p "$roms" "$work/handed"
+printf 'DECOY\r\n' > "$roms/Game.vb"
+printf 'TRAILING\r\n' > "$roms/Game.vb "
+printf 'JAPANESE\r\n' > "$roms/$(printf '\xe3\x83\x86\xe3\x83\x88\xe3\x83\xaa\xe3\x82\xb9.vb')"
+printf 'HANDED\r\n' > "$work/handed/Game.vb."
+printf 'DECOY\r\n' > "$work/handed/Game.vb"
+settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
+# All files: "*.vb" does not match a name that ends in a blank.
+printf '%s\r\n' False False False True False False False False False False False False True False > "$prog/Data/GUI.ini"
+expect_record() {
+  wait_for 30 test -f "$emu/record.txt" || fail "the Windows emulator did not start ($1)"
+  grep -qx "ansi:$2" "$emu/record.txt" && grep -qx "wide:$2" "$emu/record.txt" \
+    || { cat "$emu/record.txt" >&2; fail "another file was opened ($1)"; }
+  rm -f "$emu/record.txt"
+}
+rm -f "$emu/record.txt"
+start_xvfb
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window"
+refocus
+keys Down Down alt+l
+expect_record "a name ending in a blank, from the list" TRAILING
+refocus
+keys Down alt+l
+expect_record "a Japanese name, from the list" JAPANESE
+timeout 10 "$prog/kalmora-launcher" "$work/handed/Game.vb." >"$work/second.log" 2>&1 || fail "the hand-over failed"
+expect_record "a name ending in a dot, handed over" HANDED
+refocus
+exit_launcher
+echo "PASS: every name opened exactly that file or was refused, under both locales, in the window and handed over"

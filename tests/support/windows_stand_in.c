@@ -1,0 +1,40 @@
+/* A Windows stand-in emulator, built with mingw-w64 by the Wine test: it opens its first
+ * argument as an old ANSI C program does (argv and fopen) and as a Unicode one does
+ * (CommandLineToArgvW and _wfopen), and writes the first line each read, and the argument
+ * itself, to record.txt in its working folder (whole, through a rename). */
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+#include <shellapi.h>
+
+int _dowildcard = 0; /* '*' and '?' in an argument stay as they are */
+
+static void first_line(FILE *f, char *line, size_t size)
+{
+    line[0] = 0;
+    if (f) {
+        if (!fgets(line, (int)size, f))
+            line[0] = 0;
+        fclose(f);
+        line[strcspn(line, "\r\n")] = 0;
+    } else
+        strcpy(line, "-");
+}
+
+int main(int argc, char **argv)
+{
+    char ansi[256], wide[256];
+    int wargc = 0;
+    LPWSTR *wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
+    first_line(argc > 1 ? fopen(argv[1], "rb") : NULL, ansi, sizeof ansi);
+    first_line(wargc > 1 ? _wfopen(wargv[1], L"rb") : NULL, wide, sizeof wide);
+    FILE *out = fopen("record.tmp", "wb");
+    if (!out)
+        return 3;
+    fprintf(out, "ansi:%s\nwide:%s\narg:%s\n", ansi, wide, argc > 1 ? argv[1] : "");
+    fclose(out);
+    if (!MoveFileExA("record.tmp", "record.txt", MOVEFILE_REPLACE_EXISTING))
+        return 4;
+    printf("ansi:%s wide:%s\n", ansi, wide);
+    return 0;
+}
