@@ -17,6 +17,7 @@ test=(
   lintian
   clang libclang-rt-14-dev libbenchmark-dev
   wine wine64 gcc-mingw-w64-x86-64-win32
+  mame-data
 )
 
 case "${1:-run}" in

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QStringDecoder>
+#include <QXmlStreamReader>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include "../support/forged_rom.h"
 #include "catalogues.h"
 #include "properties.h"
 
@@ -97,6 +99,34 @@ private slots:
         QCOMPARE(value(window, "valCatalogueGame"), game);
         QCOMPARE(value(window, "valCatalogueName"), game.contains("Tetris") ? QString("Test set") : QString("<none>"));
         QVERIFY(value(window, "valCatalogueSkipped").startsWith("broken.dat: it is damaged"));
+        useCatalogues({});
+    }
+
+    // Against MAME's list as Debian installs it: an image forged to its first game's size and
+    // CRC-32 is named as that game, and a catalogue that names no game is listed as skipped.
+    void mameListAndAnEmptyCatalogue()
+    {
+        QFile list(QString::fromStdString(std::string(kl::kMameSoftwareList)));
+        if (!list.open(QIODevice::ReadOnly))
+            QSKIP("no MAME software list (Debian's mame-data) installed");
+        QXmlStreamReader xml(&list);
+        QString game;
+        while (!xml.atEnd() && !(xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"rom"))
+            if (xml.isStartElement() && xml.name() == u"description")
+                game = xml.readElementText();
+        const auto size = xml.attributes().value("size").toULongLong(nullptr, 0);
+        const auto crc = xml.attributes().value("crc").toUInt(nullptr, 16);
+        QVERIFY(size > 0 && !game.isEmpty());
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("Catalogues"));
+        writeBytes(dir.filePath("Catalogues/empty.dat"),
+                   "<?xml version=\"1.0\"?>\n<datafile><header><name>Empty</name></header></datafile>\n");
+        writeBytes(dir.filePath("forged.vb"), QByteArray::fromStdString(forge::image(size, crc, "FORGED", "VXXE")));
+        useCatalogues(dir.filePath("Catalogues").toStdString());
+        PropertiesWindow window(dir.filePath("forged.vb"), nullptr);
+        QCOMPARE(value(window, "valCatalogueGame"), game + ": CRC-32 matches, SHA-1 does not");
+        QCOMPARE(value(window, "valCatalogueName"), QString("Nintendo Virtual Boy cartridges"));
+        QCOMPARE(value(window, "valCatalogueSkipped"), QString("empty.dat: no game could be read from it"));
         useCatalogues({});
     }
 

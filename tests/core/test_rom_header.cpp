@@ -1,6 +1,9 @@
 // The ROM footer reader on generated images: Japanese and US games, damage, odd sizes.
 #include <QtTest>
 
+#include <QXmlStreamReader>
+
+#include "../support/forged_rom.h"
 #include "rom/catalogue.h"
 #include "rom/rom_header.h"
 
@@ -156,7 +159,7 @@ private slots:
         QTest::addColumn<QString>("outcome");
         for (const char* form : {"logiqx", "clrmamepro", "softlist"}) {
             QTest::addRow("%s: known", form) << form << "known" << "3-D Tetris (USA): verified";
-            QTest::addRow("%s: forged", form) << form << "forged" << "CRC-32 matches, SHA-1 does not";
+            QTest::addRow("%s: forged", form) << form << "forged" << "3-D Tetris (USA): CRC-32 matches, SHA-1 does not";
             QTest::addRow("%s: overdump", form) << form << "overdump" << "overdump of 3-D Tetris (USA)";
             QTest::addRow("%s: other header", form) << form << "header"
                                                     << "3-D Tetris (USA): header differs from the catalogue";
@@ -188,6 +191,90 @@ private slots:
                  QString("no catalogue found in /c"));
     }
 
+    // The layouts of the published files, sizes in decimal and in MAME's hexadecimal: each
+    // names the game of a matching image.
+    void publishedLayoutsAreRead_data()
+    {
+        QTest::addColumn<QString>("text");  // %1 the size, %2 the CRC-32, %3 the SHA-1
+        const QString logiqx =
+            "<?xml version=\"1.0\"?>\n<datafile><header><name>Nintendo - Virtual Boy</name><version>1</version>"
+            "<clrmamepro forcenodump=\"required\"/></header><machine name=\"3-D Tetris (USA)\" id=\"0001\" "
+            "cloneofid=\"0000\"><description>3-D Tetris (USA)</description><rom name=\"t.vb\" size=\"%1\" crc=\"%2\" "
+            "md5=\"0123456789abcdef0123456789abcdef\" sha1=\"%3\" sha256=\"" + QString(64, 'a') + "\" status=\"verified\" "
+            "serial=\"VUE-VTRE-USA\"/></machine></datafile>\n";
+        const QString clrmamepro =
+            "clrmamepro (\n\tname \"Nintendo - Virtual Boy\"\n)\n\ngame (\n\tname \"3-D Tetris (USA)\"\n\tserial "
+            "\"VUE-VTRE-USA\"\n\trom ( name \"t.vb\" size %1 crc %2 md5 0123456789abcdef0123456789abcdef sha1 %3 "
+            "flags verified )\n)\n";
+        const QString softlist =
+            "<?xml version=\"1.0\"?>\n<softwarelist name=\"vboy\" description=\"Nintendo Virtual Boy cartridges\">"
+            "<software name=\"3dtetris\" supported=\"no\"><description>3-D Tetris (USA)</description>"
+            "<info name=\"serial\" value=\"VUE-VTRE-USA\"/><part name=\"cart\" interface=\"vboy_cart\">"
+            "<feature name=\"pcb\" value=\"VUE-AA3A-01\"/><dataarea name=\"rom\" size=\"%1\" width=\"32\">"
+            "<rom name=\"t.u1\" size=\"%1\" crc=\"%2\" sha1=\"%3\" offset=\"0x000000\" loadflag=\"load32_word\"/>"
+            "</dataarea><dataarea name=\"sram\" size=\"0x2000\" width=\"8\"/></part><part name=\"cart2\" "
+            "interface=\"vboy_cart\"><dataarea name=\"rom\" size=\"0x4000\"><rom name=\"o.u1\" size=\"0x4000\" "
+            "crc=\"00000000\" sha1=\"" + QString(40, '0') + "\" offset=\"0\"/></dataarea></part></software>"
+            "</softwarelist>\n";
+        for (const auto& [form, text] : {std::pair{"Logiqx machine", logiqx}, {"clrmamepro", clrmamepro},
+                                         {"software list, two parts", softlist}}) {
+            QTest::addRow("%s, decimal", form) << QString(text).replace("%1", "%1");
+            QTest::addRow("%s, hexadecimal", form) << QString(text).replace("%1", "0x%1");
+        }
+    }
+    void publishedLayoutsAreRead()
+    {
+        QFETCH(QString, text);
+        const QByteArray rom = game("VTRE", 1);
+        const bool hex = text.contains("0x%1");
+        text.replace("%1", hex ? QString::number(rom.size(), 16) : QString::number(rom.size()));
+        const Catalogue catalogue = parseCatalogue(text.arg(crcOf(rom), shaOf(rom)).toStdString(), "/c/vb.dat");
+        QCOMPARE(QString::fromStdString(catalogue.problem), QString());
+        QVERIFY(!catalogue.entries.empty());
+        QCOMPARE(catalogue.entries[0].size, std::uint64_t(rom.size()));
+        QCOMPARE(QString::fromStdString(catalogue.entries[0].serial), QString("VUE-VTRE-USA"));
+        const Identification found = identify({catalogue}, bytesOf(rom), "VTRE");
+        QCOMPARE(found.identity, Identity::Verified);
+        QCOMPARE(QString::fromStdString(found.name), QString("3-D Tetris (USA)"));
+    }
+
+    // MAME's list as Debian's mame-data installs it: every <rom> in it, as an XML reader of
+    // the test's own counts them, is an entry; an image forged to the size and CRC-32 of one
+    // is named as that game, with its SHA-1 found wanting.
+    void mameListAsDebianShipsIt()
+    {
+        QFile file(QString::fromStdString(std::string(kMameSoftwareList)));
+        if (!file.open(QIODevice::ReadOnly))
+            QSKIP("no MAME software list (Debian's mame-data) installed");
+        QXmlStreamReader xml(&file);
+        int roms = 0;
+        QString description, firstGame;
+        quint64 firstSize = 0;
+        QString firstCrc;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"description")
+                description = xml.readElementText();
+            else if (xml.name() == u"rom") {
+                if (roms++ == 0) {
+                    firstGame = description;
+                    firstSize = xml.attributes().value("size").toULongLong(nullptr, 0);
+                    firstCrc = xml.attributes().value("crc").toString();
+                }
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        const Catalogue mame = loadCatalogue(std::string(kMameSoftwareList));
+        qInfo("%s: %d <rom> elements, %zu entries read", kMameSoftwareList.data(), roms, mame.entries.size());
+        QCOMPARE(QString::fromStdString(mame.problem), QString());
+        QVERIFY(roms > 0);
+        QCOMPARE(mame.entries.size(), std::size_t(roms));
+        const std::string forged = forge::image(firstSize, firstCrc.toUInt(nullptr, 16), "FORGED", "VXXE");
+        const Identification found = identify({mame}, bytesOf(QByteArray::fromStdString(forged)), "VXXE");
+        QCOMPARE(QString::fromStdString(identificationText(found, "")), firstGame + ": CRC-32 matches, SHA-1 does not");
+    }
+
     // Files that are not sound catalogues are skipped with a reason; the others still count.
     void badCataloguesAreSkipped_data()
     {
@@ -206,6 +293,18 @@ private slots:
         QTest::newRow("nested a million deep") << QByteArray("<datafile>") + QByteArray("<a>").repeated(1000000)
                                                << "it is nested too deeply";
         QTest::newRow("clrmamepro cut short") << QByteArray("clrmamepro (\n name \"x\"\n") << "it is damaged";
+        QTest::newRow("Logiqx, no game") << QByteArray("<datafile><header><name>x</name></header></datafile>")
+                                         << "no game could be read from it";
+        QTest::newRow("clrmamepro, no game") << QByteArray("clrmamepro ( name \"x\" )\n") << "no game could be read";
+        QTest::newRow("software list, no software") << QByteArray("<softwarelist name=\"vboy\"/>")
+                                                    << "no game could be read from it";
+        QTest::newRow("sizes in another form") << QByteArray("<datafile><game name=\"g\"><rom name=\"g.vb\" "
+                                                             "size=\"1M\" crc=\"00000000\"/></game></datafile>")
+                                               << "no game could be read from it";
+        QTest::newRow("a bad CRC-32 still drops the entry")
+            << QByteArray("<datafile><game name=\"g\"><rom name=\"g.vb\" size=\"0x4000\" crc=\"0000000\"/></game>"
+                          "</datafile>")
+            << "no game could be read from it";
         QTest::newRow("clrmamepro nested deep") << QByteArray("clrmamepro ( ") + QByteArray("a ( ").repeated(100000)
                                                 << "it is nested too deeply";
     }

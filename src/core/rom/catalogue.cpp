@@ -29,10 +29,17 @@ namespace {
 
 constexpr int kMaxDepth = 32;
 
-std::optional<std::uint64_t> decimal(std::string_view text)
+// A number as the catalogues write it: decimal, or hexadecimal behind "0x" as MAME writes
+// every size and offset.
+std::optional<std::uint64_t> number(std::string_view text)
 {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
     std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? std::optional(value) : std::nullopt;
 }
 
@@ -62,7 +69,7 @@ struct RomFields {
 };
 bool addEntry(Catalogue& catalogue, std::string name, const RomFields& rom, std::string_view gameSerial)
 {
-    const auto size = decimal(rom.size);
+    const auto size = number(rom.size);
     const auto crc = crcValue(rom.crc);
     if (!size || !crc || name.empty())
         return false;
@@ -337,6 +344,10 @@ Catalogue parseCatalogue(std::string_view bytes, std::string file)
         parseClrmamepro(bytes, catalogue);
     else
         catalogue.problem = "it is not a catalogue";
+    // A catalogue that names no game it could read says nothing of any image; listed as
+    // skipped, it cannot pass for one that knows the image not.
+    if (catalogue.problem.empty() && catalogue.entries.empty())
+        catalogue.problem = "no game could be read from it";
     if (catalogue.problem.empty() && catalogue.name.empty())
         catalogue.name = splitPath(catalogue.file).name;
     if (!catalogue.problem.empty())
@@ -416,7 +427,7 @@ bool serialNames(std::string_view serial, std::string_view gameCode)
 // The entry of this size and CRC-32, with its SHA-1 checked; `shaDiffers` notes an entry
 // whose CRC-32 matched but whose SHA-1 did not.
 const CatalogueEntry* find(const std::vector<Catalogue>& catalogues, std::span<const unsigned char> bytes,
-                           const Catalogue*& in, bool& shaDiffers)
+                           const Catalogue*& in, Identification& shaDiffers)
 {
     const std::uint32_t crc = crc32Of(bytes);
     std::optional<Sha1> sha;
@@ -430,7 +441,8 @@ const CatalogueEntry* find(const std::vector<Catalogue>& catalogues, std::span<c
                 if (!sha)
                     sha = sha1Of(bytes);
                 if (*entry.sha1 != *sha) {
-                    shaDiffers = true;
+                    if (shaDiffers.identity != Identity::ShaDiffers)
+                        shaDiffers = {Identity::ShaDiffers, entry.name, catalogue.name};
                     continue;
                 }
             }
@@ -449,25 +461,26 @@ Identification identify(const std::vector<Catalogue>& catalogues, std::span<cons
     if (std::none_of(catalogues.begin(), catalogues.end(), [](const Catalogue& c) { return c.problem.empty(); }))
         return {};
     const Catalogue* in = nullptr;
-    bool shaDiffers = false;
+    Identification shaDiffers{Identity::Unknown, {}, {}};
     if (const CatalogueEntry* entry = find(catalogues, image, in, shaDiffers))
         return {serialNames(entry->serial, gameCode) ? Identity::Verified : Identity::HeaderDiffers, entry->name,
                 in->name};
     // Cartridges are mirrored: a dump of twice the size whose halves are the same bytes.
     const std::size_t half = image.size() / 2;
     if (half > 0 && image.size() % 2 == 0 && std::equal(image.begin(), image.begin() + half, image.begin() + half)) {
-        bool halfShaDiffers = false;
+        Identification halfShaDiffers;
         if (const CatalogueEntry* entry = find(catalogues, image.first(half), in, halfShaDiffers))
             return {Identity::Overdump, entry->name, in->name};
     }
-    return {shaDiffers ? Identity::ShaDiffers : Identity::Unknown, {}, {}};
+    return shaDiffers;
 }
 
 std::string identificationText(const Identification& identification, std::string_view folder)
 {
     switch (identification.identity) {
     case Identity::Verified: return identification.name + ": verified";
-    case Identity::ShaDiffers: return "CRC-32 matches, SHA-1 does not";
+    case Identity::ShaDiffers:  // the game whose CRC-32 it has: a forgery or a bad dump of that one
+        return (identification.name.empty() ? "" : identification.name + ": ") + "CRC-32 matches, SHA-1 does not";
     case Identity::Overdump: return "overdump of " + identification.name;
     case Identity::HeaderDiffers: return identification.name + ": header differs from the catalogue";
     case Identity::Unknown: return "not in any catalogue";

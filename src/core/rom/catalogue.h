@@ -63,8 +63,9 @@ struct Identification {
     std::string name;       // the game, where one is named
     std::string catalogue;  // the catalogue that names it
 };
-// What the catalogues say of an image whose footer carries this game code. An entry is
-// named only when size, CRC-32 and SHA-1 (where the catalogue has one) all match.
+// What the catalogues say of an image whose footer carries this game code. An entry counts
+// as the image's only when size, CRC-32 and SHA-1 (where the catalogue has one) all match;
+// one whose size and CRC-32 alone match is named with ShaDiffers.
 Identification identify(const std::vector<Catalogue>& catalogues, std::span<const unsigned char> image,
                         std::string_view gameCode);
 // The outcome as the Properties window words it.

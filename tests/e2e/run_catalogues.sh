@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# MAME's software list as Debian's mame-data installs it, through the real window: an image
+# forged to one of its games' size and CRC-32, and an empty catalogue beside, by keyboard:
+# File > Properties opens on the forged image (the rows it shows are checked by
+# test_properties). With KL_SCREENSHOTS set to a folder, the Properties window is saved there.
+# Skipped (77) without the list.
+set -euo pipefail
+launcher="$1"
+forge="$2"
+list=/usr/share/games/mame/hash/vboy.xml
+[ -r "$list" ] || { echo "SKIP: $list (Debian's mame-data) is not installed"; exit 77; }
+. "$(dirname "$0")/lib.sh"
+
+prog="$work/prog"; emu="$work/emu"; roms="$work/roms"
+mkdir -p "$prog/Data/Catalogues" "$emu" "$roms"
+cp "$launcher" "$prog/kalmora-launcher"
+stand_in_emulator "$emu"
+settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
+printf '<?xml version="1.0"?>\n<datafile><header><name>Empty</name></header></datafile>\n' \
+  > "$prog/Data/Catalogues/empty.dat"
+rom="$(grep -m1 -o '<rom [^>]*>' "$list")"
+size="$(sed 's/.* size="\([^"]*\)".*/\1/' <<<"$rom")"
+crc="$(sed 's/.* crc="\([^"]*\)".*/\1/' <<<"$rom")"
+"$forge" "$roms/Forged.vb" "$size" "$crc" "3D TETRIS" VPBE || fail "no forged image"
+
+start_xvfb
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window"
+refocus
+keys Down alt+f p
+wait_for 10 has_dialog 'Properties of "Forged.vb"' || fail "Properties did not open"
+if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
+  sleep 0.5
+  import -window "$(dialog 'Properties of "Forged.vb"')" "$KL_SCREENSHOTS/properties-forged.png"
+fi
+xdotool windowclose "$(dialog 'Properties of "Forged.vb"')" 2>/dev/null || true
+refocus
+exit_launcher
+echo "catalogues in the window: 1 passed, 0 failed"
