@@ -1,5 +1,6 @@
 // Entry point: the window (one per user and program folder), or a ROM file from outside.
 #include <QApplication>
+#include <QSessionManager>
 
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "ipc/handover.h"
 #include "platform.h"
 #include "ipc/single_instance.h"
+#include "ipc/stop_signals.h"
 
 int main(int argc, char** argv)
 {
@@ -44,5 +46,13 @@ int main(int argc, char** argv)
     takeHandedFiles(handover, window);
     if (const auto socket = handoverSocketPath(folder); socket && lock == InstanceLock::Held)
         handover.listen(*socket);
-    return app.exec();
+    // Every ending the program sees goes through its exit: a logout's or a closed terminal's
+    // signal, and the X11 session manager's request before a logout.
+    StopSignals stops;
+    QObject::connect(&stops, &StopSignals::stopRequested, &window, &frmKL::endBySignal);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.commitSessionData(); });
+    const int status = app.exec();
+    if (stops.received() != 0)
+        StopSignals::endBy(stops.received());
+    return status;
 }

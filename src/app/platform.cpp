@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QTimer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -76,10 +77,16 @@ QRect QtPlatform::screenGeometry(QWidget* window)
     return screen ? screen->geometry() : QRect();
 }
 
-void QtPlatform::popupMenu(QMenu* menu, QAction* defaultItem)
+void QtPlatform::popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt)
 {
     menu->setDefaultAction(defaultItem);
-    menu->exec(QCursor::pos());
+    if (!byKeyboardAt) {
+        menu->exec(QCursor::pos());
+        return;
+    }
+    // Once the menu is up, so that opening it does not clear the active item again.
+    QTimer::singleShot(0, menu, [menu, defaultItem] { menu->setActiveAction(defaultItem); });
+    menu->exec(*byKeyboardAt);
 }
 
 void QtPlatform::endProgram()

@@ -1,9 +1,12 @@
 // The desktop services the window needs, behind one interface so tests can answer them.
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 #include "launch/command_line.h"
 
@@ -31,8 +34,9 @@ public:
     // A non-modal window about one file, owned by the given window.
     virtual void showFileProperties(QWidget* owner, const QString& path) = 0;
     virtual QRect screenGeometry(QWidget* window) = 0;
-    // Opens the menu at the mouse position with its default item shown bold.
-    virtual void popupMenu(QMenu* menu, QAction* defaultItem) = 0;
+    // Opens the menu with its default item shown bold: at the mouse position, or, asked for by
+    // keyboard, at the given point with the keyboard on the default item.
+    virtual void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) = 0;
     // Ends the program; no handler of the window runs afterwards.
     virtual void endProgram() = 0;
 };
@@ -47,6 +51,6 @@ public:
     bool openWithShell(const QString& pathOrAddress) override;
     void showFileProperties(QWidget* owner, const QString& path) override;
     QRect screenGeometry(QWidget* window) override;
-    void popupMenu(QMenu* menu, QAction* defaultItem) override;
+    void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) override;
     void endProgram() override;
 };

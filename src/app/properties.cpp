@@ -5,8 +5,10 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
@@ -162,6 +164,8 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    // A window of its own, not a dialog, so Escape is given the meaning it has in every dialog.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -32,6 +32,7 @@ struct FakePlatform : Platform {
     bool openSucceeds = true;
     QStringList properties;
     int menus = 0;
+    QList<std::optional<QPoint>> menuKeyboardPositions;
     int ends = 0;
     QRect screen{0, 0, 1920, 1080};
     // Called when the window starts something, to see the window's state at that moment.
@@ -71,6 +72,10 @@ struct FakePlatform : Platform {
     }
     void showFileProperties(QWidget*, const QString& path) override { properties << path; }
     QRect screenGeometry(QWidget*) override { return screen; }
-    void popupMenu(QMenu*, QAction*) override { ++menus; }
+    void popupMenu(QMenu*, QAction*, std::optional<QPoint> byKeyboardAt) override
+    {
+        ++menus;
+        menuKeyboardPositions << byKeyboardAt;
+    }
     void endProgram() override { ++ends; }
 };

@@ -946,6 +946,10 @@ private slots:
         QTest::newRow("left, selected") << int(Qt::LeftButton) << true << 0;
         QTest::newRow("middle, selected") << int(Qt::MiddleButton) << true << 0;
         QTest::newRow("right, nothing selected") << int(Qt::RightButton) << false << 0;
+        QTest::newRow("Shift+F10, selected") << int(Qt::Key_F10) << true << 1;
+        QTest::newRow("Shift+F10, nothing selected") << int(Qt::Key_F10) << false << 0;
+        QTest::newRow("menu key, selected") << int(Qt::Key_Menu) << true << 1;
+        QTest::newRow("F10 alone") << int(Qt::Key_F9) << true << 0;
     }
     void contextMenuOnlyForTheRightButtonWithASelection()
     {
@@ -957,12 +961,48 @@ private slots:
         frmKL& w = fx.start();
         if (selected)
             fx.select("b game.vb");
-        // A press on another entry: the menu must act on the entry selected before it.
         const QRect other = w.lstFiles->visualRect(w.lstFiles->model()->index(0, 0));
-        QTest::mousePress(w.lstFiles->viewport(), Qt::MouseButton(button), {}, other.center());
+        if (button == Qt::Key_F10 || button == Qt::Key_F9) {
+            QTest::keyClick(w.lstFiles, Qt::Key_F10, button == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
+        } else if (button == Qt::Key_Menu) {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), w.lstFiles->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(w.lstFiles, &event);
+        } else {
+            // A press on another entry: the menu must act on the entry selected before it.
+            QTest::mousePress(w.lstFiles->viewport(), Qt::MouseButton(button), {}, other.center());
+        }
         QCOMPARE(fx.platform.menus, menus);
         if (menus)
             QCOMPARE(w.lstFiles->fileName(), QString("b game.vb"));
+        // By keyboard, at the selected entry's row rather than wherever the pointer is.
+        if (menus && button > Qt::Key_Escape) {
+            const QRect row = w.lstFiles->visualRect(w.lstFiles->currentIndex());
+            const auto at = fx.platform.menuKeyboardPositions.value(0);
+            QVERIFY(at.has_value());
+            QVERIFY(QRect(w.lstFiles->viewport()->mapToGlobal(row.topLeft()), row.size()).adjusted(0, 0, 0, 1).contains(*at));
+        } else if (menus) {
+            QCOMPARE(fx.platform.menuKeyboardPositions.value(0), std::nullopt);
+        }
+    }
+
+    // The session manager's request before a logout saves both files; the window stays, as
+    // the logout may yet be cancelled, and a failed save is no box then.
+    void sessionManagerRequestSavesBothFiles()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.mnuWindowMinimize->trigger();
+        w.commitSessionData();
+        QCOMPARE(fx.platform.ends, 0);
+        QCOMPARE(readFile(fx.program + "/Data/Settings.ini"), crlf(defaultSettingsLines(fx.emu, fx.roms)));
+        QVERIFY(readFile(fx.program + "/Data/GUI.ini").endsWith("True\r\nTrue\r\n"));
+        QVERIFY(QDir(fx.program + "/Data").removeRecursively());
+        w.commitSessionData();
+        QVERIFY(fx.platform.boxes.isEmpty());
+        w.mnuFileExit_Click();
+        QCOMPARE(fx.platform.boxes.size(), 2);
+        QCOMPARE(fx.platform.ends, 1);
     }
 
     void renameCancelledOrFailedChangesNothing()

@@ -162,12 +162,26 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
         emit launchRequested();
         return;
     }
+    // Desktops on Linux take Shift+F10 for the context menu as Windows does; Qt itself makes a
+    // context menu event of the menu key only.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        emit menuKeyPressed();
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 
 void FileListBox::contextMenuEvent(QContextMenuEvent* event)
 {
-    // The menu key and Shift+F10 reach the same menu as the right button.
     if (event->reason() == QContextMenuEvent::Keyboard)
-        emit mouseDown(Qt::RightButton);
+        emit menuKeyPressed();
+}
+
+QPoint FileListBox::selectedEntryPosition() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    QRect row = selected.isEmpty() ? QRect() : visualRect(selected.first());
+    if (!row.isValid() || !viewport()->rect().intersects(row))
+        return viewport()->mapToGlobal(QPoint(0, 0));
+    return viewport()->mapToGlobal(QPoint(row.left() + row.height() / 2, row.bottom()));
 }

@@ -50,12 +50,17 @@ public:
     QString fileName() const;
     std::string selectedName() const;
     QStringList entries() const;
+    // Where a menu for the selected entry opens: below its name, on screen; the list's own
+    // corner when no entry is selected.
+    QPoint selectedEntryPosition() const;
 
 signals:
     void entrySelected();
     // No entry is selected any more: deselected, or the list was read again.
     void selectionCleared();
     void mouseDown(Qt::MouseButton button);
+    // The menu key or Shift+F10: the context menu, asked for by keyboard.
+    void menuKeyPressed();
     void launchRequested();
 
 protected:

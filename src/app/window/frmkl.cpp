@@ -2,6 +2,7 @@
 // core, and shows the result.
 #include "frmkl.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,8 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include <cstdio>
 
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
@@ -90,6 +93,7 @@ void frmKL::connectHandlers()
     connect(lstFiles, &FileListBox::selectionCleared, this, [this] { followSelection(); });
     connect(lstFiles, &FileListBox::launchRequested, this, [this] { lstFiles_DblClick(); });
     connect(lstFiles, &FileListBox::mouseDown, this, [this](Qt::MouseButton b) { lstFiles_MouseDown(b); });
+    connect(lstFiles, &FileListBox::menuKeyPressed, this, &frmKL::lstFiles_MenuKey);
     connect(txtRomPath, &QLineEdit::textChanged, this, [this] { txtRomPath_Change(); });
     connect(txtEmuPath, &QLineEdit::textChanged, this, [this] { txtEmuPath_Change(); });
     connect(cmdBrowseEmu, &QPushButton::clicked, this, [this] { cmdBrowseEmu_Click(); });
@@ -220,6 +224,25 @@ void frmKL::closeEvent(QCloseEvent* event)
 }
 
 void frmKL::cmdExit_Click() { mnuFileExit_Click(); }
+
+void frmKL::endBySignal(int)
+{
+    m_unattended = true;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    mnuFileExit_Click();  // when the exit already runs, it finishes without its box
+}
+
+void frmKL::commitSessionData()
+{
+    if (m_exiting)
+        return;
+    const bool unattended = m_unattended;
+    m_unattended = true;
+    SaveEmulatorSettings();
+    SaveGuiSettings();
+    m_unattended = unattended;
+}
 
 void frmKL::mnuFileExit_Click()
 {
@@ -499,6 +522,13 @@ void frmKL::lstFiles_MouseDown(Qt::MouseButton button)
     m_platform.popupMenu(popMenu, popLaunch);
 }
 
+void frmKL::lstFiles_MenuKey()
+{
+    if (lstFiles->fileName().isEmpty())
+        return;
+    m_platform.popupMenu(popMenu, popLaunch, lstFiles->selectedEntryPosition());
+}
+
 std::optional<std::string> frmKL::selectedFile()
 {
     std::string name = lstFiles->selectedName();
@@ -744,6 +774,16 @@ bool frmKL::eventFilter(QObject* watched, QEvent* event)
 // Names may hold bytes that are not UTF-8; a person sees those as the replacement mark.
 void frmKL::showError(const QString& text)
 {
-    m_platform.messageBox(this, shown(text), MessageStyle::Critical, kErrorTitle);
+    if (!m_unattended) {
+        m_platform.messageBox(this, shown(text), MessageStyle::Critical, kErrorTitle);
+        return;
+    }
+    // One line: a control character in a name would break it.
+    std::string line = toBytes(text);
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    std::fprintf(stderr, "kalmora-launcher: %s\n", line.c_str());
+    std::fflush(stderr);
 }
 void frmKL::setStatus(const QString& text) { lblStatus->setText(shown(text)); }

@@ -37,6 +37,12 @@ public:
     void Form_Load();
     void mnuFileExit_Click();
     void cmdExit_Click();
+    // The exit, asked for by a signal: no box can be answered then, so a failed save is one
+    // line on standard error, and an open box is closed as if cancelled.
+    void endBySignal(int signal);
+    // The session manager's request to keep what would be lost at logout: both files are
+    // saved, without boxes; the window stays, as the logout may still be cancelled.
+    void commitSessionData();
     void CenterFormOnScreen();
     // Whether every caption fits its control at the window's current font.
     bool captionsFit() const;
@@ -73,6 +79,8 @@ public:
     void txtEmuPath_Change();
     void lstFiles_Click();
     void lstFiles_MouseDown(Qt::MouseButton button);
+    // The menu key or Shift+F10 on the list: the context menu at the selected file's row.
+    void lstFiles_MenuKey();
     void mnuViewFileType_Click(int index);
     void mnuViewRefresh_Click();
     void popRefresh_Click();
@@ -165,6 +173,7 @@ private:
     kl::ConfigLocation m_config;
     SettingsBinder m_binder;
     bool m_exiting = false;
+    bool m_unattended = false;  // nobody answers boxes: errors go to standard error
     // Start-up could not use the file: the first save keeps its bytes before replacing it.
     bool m_settingsDamaged = false;
     bool m_guiDamaged = false;
