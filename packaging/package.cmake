@@ -41,5 +41,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without it the emulator, a Windows program, cannot be started; not everyone needs it.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
+# Qt's Wayland platform: without it the window runs through XWayland on a Wayland desktop.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 
 include(CPack)

@@ -18,6 +18,7 @@ test=(
   clang libclang-rt-14-dev libbenchmark-dev
   wine wine64 gcc-mingw-w64-x86-64-win32
   mame-data
+  weston qt6-wayland imagemagick
 )
 
 case "${1:-run}" in

@@ -1,5 +1,6 @@
 // The window offscreen: start-up, interlocks, the file list, folders, launch, preview and exit.
 #include <QtTest>
+#include <QWindow>
 
 #include <QApplication>
 #include <QComboBox>
@@ -983,6 +984,23 @@ private slots:
         } else if (menus) {
             QCOMPARE(fx.platform.menuKeyboardPositions.value(0), std::nullopt);
         }
+    }
+
+    // A title bar may offer to maximize the fixed-size window anyway; the window follows the
+    // request for a moment (a Wayland compositor insists on it) and returns to its size.
+    void maximizeReturnsToTheFixedSize()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QSize fixed = w.size();
+        w.windowHandle()->setWindowStates(Qt::WindowMaximized);
+        QTRY_VERIFY(!(w.windowState() & Qt::WindowMaximized));
+        QTRY_COMPARE(w.maximumSize(), fixed);
+        QCOMPARE(w.minimumSize(), fixed);
+        QCOMPARE(w.size(), fixed);
     }
 
     // The session manager's request before a logout saves both files; the window stays, as

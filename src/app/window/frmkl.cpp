@@ -23,6 +23,7 @@
 #include "bytes.h"
 #include "config/settings_file.h"
 #include "config/text_file.h"
+#include "fixed_size.h"
 #include "font_fit.h"
 #include "help/links.h"
 #include "ipc/handover.h"
@@ -82,6 +83,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
 
     fitFont(*centralWidget(), *tabStrip);
     setFixedSize(sizeHint());
+    new FixedSizeKeeper(this);
 }
 
 void frmKL::connectHandlers()

@@ -1,0 +1,66 @@
+#include "fixed_size.h"
+
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+constexpr Qt::WindowStates kNotNormal = Qt::WindowMaximized | Qt::WindowFullScreen;
+
+}  // namespace
+
+FixedSizeKeeper::FixedSizeKeeper(QWidget* window) : QObject(window), m_window(window), m_size(window->size())
+{
+    window->installEventFilter(this);
+    m_fallback.setSingleShot(true);
+    m_fallback.setInterval(2000);
+    connect(&m_fallback, &QTimer::timeout, this, [this] {
+        if (m_window->windowState() & kNotNormal || (m_sawOtherSize && m_window->size() != m_size))
+            m_fallback.start();
+        else
+            settle();
+    });
+}
+
+bool FixedSizeKeeper::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_window)
+        return false;
+    if (event->type() == QEvent::Show && m_window->windowHandle()) {
+        // The request reaches the window as a state of its platform window, before the
+        // compositor answers it; a widget's own state change comes only with the answer.
+        connect(m_window->windowHandle(), &QWindow::windowStateChanged, this, &FixedSizeKeeper::stateChanged,
+                Qt::UniqueConnection);
+    } else if (event->type() == QEvent::Resize && m_following) {
+        if (m_window->size() != m_size)
+            m_sawOtherSize = true;
+        else if (m_sawOtherSize && !(m_window->windowState() & kNotNormal))
+            settle();
+    }
+    return false;
+}
+
+void FixedSizeKeeper::stateChanged(Qt::WindowState state)
+{
+    if (!(state & kNotNormal))
+        return;
+    if (!m_following) {
+        m_following = true;
+        m_sawOtherSize = false;
+        m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    m_fallback.start();
+    // Not from within the state change: the request is answered first, then taken back.
+    QTimer::singleShot(0, this, [this] {
+        if (const Qt::WindowStates states = m_window->windowState(); states & kNotNormal)
+            m_window->setWindowState(states & ~kNotNormal);
+    });
+}
+
+void FixedSizeKeeper::settle()
+{
+    m_following = false;
+    m_fallback.stop();
+    m_window->setFixedSize(m_size);
+}
