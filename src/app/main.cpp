@@ -1,6 +1,7 @@
 // Entry point: the window (one per user and program folder), or a ROM file from outside.
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     frmKL window(platform, fromBytes(folder), &prefetch);
     window.Form_Load();
     window.show();
+    // After the first paint is queued: nothing of it may delay the window.
+    QTimer::singleShot(0, &window, &frmKL::makeWineReady);
     HandoverServer handover;
     takeHandedFiles(handover, window);
     if (const auto socket = handoverSocketPath(folder); socket && lock == InstanceLock::Held)

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QTimer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,8 +10,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#include <thread>
 
 #include "bytes.h"
 #include "launch/process.h"
@@ -92,4 +94,11 @@ void QtPlatform::popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoi
 void QtPlatform::endProgram()
 {
     QCoreApplication::exit(0);
+}
+
+void QtPlatform::prepareWine(const kl::WineWarmUp& warmUp)
+{
+    // The server is waited for until it listens, which takes as long as a cold Wine start; the
+    // thread holds nothing of the window's and may still be waiting when the window ends.
+    std::thread([warmUp] { kl::makeWineReady(warmUp); }).detach();
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "launch/command_line.h"
+#include "launch/wine_ready.h"
 
 class QAction;
 class QMenu;
@@ -39,6 +40,8 @@ public:
     virtual void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) = 0;
     // Ends the program; no handler of the window runs afterwards.
     virtual void endProgram() = 0;
+    // Makes Wine ready in the background; returns at once.
+    virtual void prepareWine(const kl::WineWarmUp& warmUp) = 0;
 };
 
 // The real desktop.
@@ -53,4 +56,5 @@ public:
     QRect screenGeometry(QWidget* window) override;
     void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) override;
     void endProgram() override;
+    void prepareWine(const kl::WineWarmUp& warmUp) override;
 };

@@ -34,6 +34,7 @@ struct FakePlatform : Platform {
     int menus = 0;
     QList<std::optional<QPoint>> menuKeyboardPositions;
     int ends = 0;
+    QList<kl::WineWarmUp> wineWarmUps;
     QRect screen{0, 0, 1920, 1080};
     // Called when the window starts something, to see the window's state at that moment.
     std::function<void()> onStart;
@@ -78,4 +79,5 @@ struct FakePlatform : Platform {
         menuKeyboardPositions << byKeyboardAt;
     }
     void endProgram() override { ++ends; }
+    void prepareWine(const kl::WineWarmUp& warmUp) override { wineWarmUps.append(warmUp); }
 };

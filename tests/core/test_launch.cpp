@@ -11,6 +11,7 @@
 #include "launch/launcher.h"
 #include "launch/process.h"
 #include "launch/wine_names.h"
+#include "launch/wine_ready.h"
 
 using namespace kl;
 
@@ -283,6 +284,66 @@ private slots:
         // Where nothing is changed, the language of the locale decides.
         for (const auto& [name, code] : {std::pair{"de_DE.UTF-8", true}, {"ja_JP.UTF-8", false}, {"C.UTF-8", true}})
             QCOMPARE(wineAnsiCharacters({"", "", name, true}, {}) == AnsiCharacters::Windows1252, code);
+    }
+
+    // Wine is made ready only for the Wine and prefix a launch would use, and never where that
+    // would create a prefix, where it is switched off, or where no Wine is involved.
+    void wineIsMadeReadyOnlyWhereALaunchUsesIt_data()
+    {
+        QTest::addColumn<QByteArray>("emulator");  // the emulator file's first bytes
+        QTest::addColumn<bool>("prefix");          // the prefix has its system.reg
+        QTest::addColumn<bool>("switchedOff");     // KALMORA_WINE_READY=0
+        QTest::addColumn<bool>("wine");            // a wine with a wineserver beside it
+        QTest::addColumn<bool>("ready");
+        const QByteArray mz("MZ\x90\0", 4);
+        QTest::newRow("Windows emulator") << mz << true << false << true << true;
+        QTest::newRow("switched off") << mz << true << true << true << false;
+        QTest::newRow("no prefix yet") << mz << false << false << true << false;
+        QTest::newRow("native emulator") << QByteArray("#!/bin/sh\n") << true << false << true << false;
+        QTest::newRow("no Wine") << mz << true << false << false << false;
+    }
+    void wineIsMadeReadyOnlyWhereALaunchUsesIt()
+    {
+        QFETCH(QByteArray, emulator);
+        QFETCH(bool, prefix);
+        QFETCH(bool, switchedOff);
+        QFETCH(bool, wine);
+        QFETCH(bool, ready);
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("emu"));
+        QDir().mkpath(dir.filePath("home/.wine"));
+        QFile exe(dir.filePath("emu/kalmora_boy.exe"));
+        QVERIFY(exe.open(QIODevice::WriteOnly));
+        exe.write(emulator);
+        exe.close();
+        exe.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (prefix)
+            writeScript(dir.filePath("home/.wine/system.reg"), "");
+        QDir().mkpath(dir.filePath("wine/bin"));
+        if (wine) {
+            writeScript(dir.filePath("wine/bin/wine"), "");
+            writeScript(dir.filePath("wine/bin/wineserver"), "");
+        }
+        StartEnvironment env;
+        env.currentFolder = dir.path().toStdString();
+        env.path = dir.filePath("wine/bin").toStdString();
+        env.home = dir.filePath("home").toStdString();
+        env.wineReady = !switchedOff;
+        env.locale.loadsAsUtf8 = true;
+        EmulatorSettings options;
+        options.setText(Field::txtEmuPath, dir.filePath("emu").toStdString());
+        const auto warmUp = planWineWarmUp(options, env);
+        QCOMPARE(warmUp.has_value(), ready);
+        if (!ready)
+            return;
+        QCOMPARE(QString::fromStdString(warmUp->server.program), dir.filePath("wine/bin/wineserver"));
+        QCOMPARE(warmUp->server.arguments, std::vector<std::string>{"-p600"});
+        QCOMPARE(QString::fromStdString(warmUp->program.program), dir.filePath("wine/bin/wine"));
+        QCOMPARE(warmUp->program.arguments, std::vector<std::string>{"rundll32.exe"});
+        QCOMPARE(warmUp->program.workingDirectory, std::string("/"));
+        // The prefix named by WINEPREFIX is the one that counts, not ~/.wine.
+        env.winePrefix = dir.filePath("elsewhere").toStdString();
+        QVERIFY(!planWineWarmUp(options, env).has_value());
     }
 
     void waitedForProgramsGiveTheirStatus_data()

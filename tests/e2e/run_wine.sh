@@ -114,11 +114,33 @@ expect_record() {
     || { cat "$emu/record.txt" >&2; fail "another file was opened ($1)"; }
   rm -f "$emu/record.txt"
 }
+# Wine's processes of one prefix: the server, the services, the programs.
+wine_processes() {
+  local p
+  for p in $(pgrep -f '^(/[^ ]*/)?wine|\.exe'); do
+    { tr '\0' '\n' < "/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" && echo "$p"
+  done
+  return 0
+}
+no_wine() { [ -z "$(wine_processes "$1")" ]; }
+server_kept() {
+  local p
+  for p in $(wine_processes "$WINEPREFIX"); do
+    { tr '\0' ' ' < "/proc/$p/cmdline"; } 2>/dev/null | grep -q 'wineserver.* -p600' && return 0
+  done
+  return 1
+}
+stop_wine
+wait_for 20 no_wine "$WINEPREFIX" || fail "Wine did not stop"
+
 rm -f "$emu/record.txt"
 start_xvfb
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
 app_pid=$!
 wait_for 20 find_window || fail "no window"
+# The window opened with a Windows emulator: Wine is made ready, its server kept 10 minutes.
+wait_for 10 server_kept || fail "no Wine server kept for the prefix after the window opened"
+echo "the window made Wine ready: $(for p in $(wine_processes "$WINEPREFIX"); do { tr '\0' ' ' < "/proc/$p/cmdline"; } 2>/dev/null; echo; done | grep wineserver)"
 refocus
 keys Down Down alt+l
 expect_record "a name ending in a blank, from the list" TRAILING
@@ -129,4 +151,30 @@ timeout 10 "$prog/kalmora-launcher" "$work/handed/Game.vb." >"$work/second.log" 
 expect_record "a name ending in a dot, handed over" HANDED
 refocus
 exit_launcher
+
+# Opening the window starts no Wine where it is switched off, where the prefix is missing, or
+# where the emulator is a native one; a missing prefix stays missing.
+native="$work/native emu"
+mkdir -p "$native"
+stand_in_emulator "$native"
+for case in "switched off" "missing prefix" "native emulator"; do
+  stop_wine
+  wait_for 20 no_wine "$WINEPREFIX" || fail "Wine did not stop"
+  prefix="$WINEPREFIX"; ready=1; emulator="$emu"
+  case "$case" in
+    "switched off") ready=0 ;;
+    "missing prefix") prefix="$work/missing prefix" ;;
+    "native emulator") emulator="$native" ;;
+  esac
+  settings_lines "$emulator" "$roms" True False > "$prog/Data/Settings.ini"
+  WINEPREFIX="$prefix" KALMORA_WINE_READY="$ready" "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_for 20 find_window || fail "no window ($case)"
+  sleep 3
+  no_wine "$prefix" || fail "opening the window started Wine ($case)"
+  [ "$case" != "missing prefix" ] || [ ! -e "$prefix" ] || fail "the missing prefix was created"
+  refocus
+  exit_launcher
+  echo "untouched, $case: no Wine process"
+done
 echo "PASS: every name opened exactly that file or was refused, under both locales, in the window and handed over"

@@ -29,6 +29,7 @@
 #include "ipc/handover.h"
 #include "launch/desktop_entry.h"
 #include "launch/parameter_string.h"
+#include "launch/wine_ready.h"
 #include "platform.h"
 #include "prefetched_listing.h"
 #include "catalogues.h"
@@ -233,6 +234,12 @@ void frmKL::endBySignal(int)
     if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();
     mnuFileExit_Click();  // when the exit already runs, it finishes without its box
+}
+
+void frmKL::makeWineReady()
+{
+    if (const auto warmUp = kl::planWineWarmUp(windowOptions(), kl::currentStartEnvironment()))
+        m_platform.prepareWine(*warmUp);
 }
 
 void frmKL::commitSessionData()

@@ -43,6 +43,8 @@ public:
     // The session manager's request to keep what would be lost at logout: both files are
     // saved, without boxes; the window stays, as the logout may still be cancelled.
     void commitSessionData();
+    // Once the window is up: the Wine a launch would use made ready, where there is one.
+    void makeWineReady();
     void CenterFormOnScreen();
     // Whether every caption fits its control at the window's current font.
     bool captionsFit() const;

@@ -29,6 +29,12 @@ StartEnvironment currentStartEnvironment()
     if (const char* wine = std::getenv("WINE"); wine && *wine)
         environment.wine = wine;
     environment.locale = currentLocaleVariables();
+    if (const char* prefix = std::getenv("WINEPREFIX"))
+        environment.winePrefix = prefix;
+    if (const char* home = std::getenv("HOME"))
+        environment.home = home;
+    if (const char* ready = std::getenv("KALMORA_WINE_READY"))
+        environment.wineReady = std::string_view(ready) != "0";
     return environment;
 }
 
@@ -43,8 +49,6 @@ std::string absoluteAgainst(std::string_view path, std::string_view folder)
     return result;
 }
 
-namespace {
-
 std::optional<std::string> findWine(const StartEnvironment& environment)
 {
     if (!environment.wine)
@@ -58,17 +62,18 @@ std::optional<std::string> findWine(const StartEnvironment& environment)
     return std::nullopt;
 }
 
-}  // namespace
+std::optional<std::string> findEmulator(const std::string& program, const StartEnvironment& environment)
+{
+    if (program.find('/') != std::string::npos)
+        return absoluteAgainst(program, environment.currentFolder);
+    return findOnPath(program, environment.path, ProgramKind::ExecutableOrWindows);
+}
 
 LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
 {
     const std::string& here = environment.currentFolder;
     LaunchPlan plan;
-    std::optional<std::string> program;
-    if (command.program.find('/') != std::string::npos)
-        program = absoluteAgainst(command.program, here);
-    else
-        program = findOnPath(command.program, environment.path, ProgramKind::ExecutableOrWindows);
+    const std::optional<std::string> program = findEmulator(command.program, environment);
     if (!command.arguments.empty())
         command.arguments[0] = absoluteAgainst(command.arguments[0], here);
     command.workingDirectory =

@@ -20,6 +20,9 @@ struct StartEnvironment {
     std::string path;                 // PATH
     std::optional<std::string> wine;  // WINE, when it names a program
     LocaleVariables locale;
+    std::string winePrefix;  // WINEPREFIX; empty when unset
+    std::string home;        // HOME
+    bool wineReady = true;   // false with KALMORA_WINE_READY=0
 };
 // The process's working folder as the kernel names it (bytes; empty when it is gone).
 std::string currentFolder();
@@ -54,6 +57,13 @@ LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& ab
 // through wine from the PATH, with the ROM path as a Windows path that names exactly that file
 // (or the NoWindowsPath problem where none can), and with a UTF-8 locale for Wine.
 LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment);
+
+// The emulator program as a start finds it: a path made absolute, or a name looked for on the
+// PATH (a Windows program needs no run bit); nothing when no such program is on the PATH.
+std::optional<std::string> findEmulator(const std::string& program, const StartEnvironment& environment);
+// The Wine a Windows emulator starts through: WINE (a path, or a name on the PATH), else wine
+// from the PATH; nothing when that program is not there.
+std::optional<std::string> findWine(const StartEnvironment& environment);
 
 // A path made absolute against a folder, by joining; nothing is resolved or cleaned.
 std::string absoluteAgainst(std::string_view path, std::string_view folder);

@@ -35,7 +35,9 @@ struct ExecImage {
     char** environment = environ;
     int descriptorLimit;
 
-    explicit ExecImage(const LaunchCommand& command)
+    bool nullStreams = false;
+
+    explicit ExecImage(const LaunchCommand& command, Streams streams = Streams::Inherited)
         : program(command.program.c_str()),
           folder(command.workingDirectory.empty() ? nullptr : command.workingDirectory.c_str())
     {
@@ -43,6 +45,7 @@ struct ExecImage {
         for (const std::string& a : command.arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        nullStreams = streams == Streams::Null;
         if (!command.environment.empty())
             changeEnvironment(command.environment);
         rlimit limit{};
@@ -90,6 +93,13 @@ struct ExecImage {
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (nullStreams) {
+            const int null = ::open("/dev/null", O_RDWR);
+            for (int fd = 0; null >= 0 && fd < 3; ++fd)
+                ::dup2(null, fd);
+            if (null > 2)
+                ::close(null);
+        }
         int error = 0;
         if (folder && ::chdir(folder) != 0)
             error = errno;
@@ -196,9 +206,11 @@ private:
 
 }  // namespace
 
-bool startDetached(const LaunchCommand& command)
+bool startDetached(const LaunchCommand& command) { return startDetached(command, Streams::Inherited); }
+
+bool startDetached(const LaunchCommand& command, Streams streams)
 {
-    const ExecImage image(command);
+    const ExecImage image(command, streams);
     int channel[2];
     if (::pipe2(channel, O_CLOEXEC) != 0)
         return false;
@@ -266,6 +278,30 @@ std::optional<int> runAndWait(const LaunchCommand& command, std::string& error, 
     if (WIFSIGNALED(status))
         return 128 + WTERMSIG(status);
     return WEXITSTATUS(status);
+}
+
+std::optional<int> runQuietly(const LaunchCommand& command)
+{
+    const ExecImage image(command, Streams::Null);
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        image.exec(channel[1]);
+    }
+    ::close(channel[1]);
+    const int startError = readChannel(channel[0]);
+    int status = 0;
+    if (waitFor(child, status) < 0 || startError != 0)
+        return std::nullopt;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 }  // namespace kl

@@ -15,6 +15,16 @@ namespace kl {
 // folder could not be entered or the program not started.
 bool startDetached(const LaunchCommand& command);
 
+// Where a started program's standard descriptors lead: the launcher's own, or /dev/null (for
+// helpers nobody reads, which may outlive the launcher and must hold no pipe of its caller).
+enum class Streams { Inherited, Null };
+bool startDetached(const LaunchCommand& command, Streams streams);
+
+// Starts the program with /dev/null as its standard descriptors and waits for that one
+// process, touching no signal disposition: its exit status, or nothing when it could not be
+// started.
+std::optional<int> runQuietly(const LaunchCommand& command);
+
 // Starts the program and waits for it to end: its exit status, or 128 + the number of the
 // signal that ended it. SIGTERM, SIGHUP, SIGINT and SIGQUIT sent to the launcher meanwhile
 // are passed on to it. Nothing when it could not be started; `error` then says why.
