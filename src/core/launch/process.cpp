@@ -34,8 +34,7 @@ struct ExecImage {
     std::vector<char*> changedEnvironment;
     char** environment = environ;
     int descriptorLimit;
-
-    bool nullStreams = false;
+    bool nullStreams = false;  // the standard descriptors on /dev/null
 
     explicit ExecImage(const LaunchCommand& command, Streams streams = Streams::Inherited)
         : program(command.program.c_str()),
