@@ -196,6 +196,21 @@ private slots:
             QCOMPARE(r.status, 0);
             QCOMPARE(readFile(wine + ".args"), exe.toUtf8() + '\0' + "Z:" + QString(fx.roms + "/Game.vb").replace('/', '\\').toUtf8()
                                                    + '\0' + kSwitches);
+            // Under a locale that is not UTF-8, Wine gets one, and the printed command says so;
+            // a name no Windows path holds is refused with one line, as --run refuses it.
+            const QMap<QString, QString> c{{"PATH", bin + ":/usr/bin:/bin"}, {"WINE", wine}, {"LANG", "C"}, {"LC_ALL", ""},
+                                           {"LC_CTYPE", ""}};
+            const Result printed = fx.run({"--print-command", "Game.vb"}, {}, {}, c);
+            QCOMPARE(printed.status, 0);
+            QVERIFY2(printed.out.startsWith("env LC_CTYPE=C.UTF-8 " + wine.toUtf8() + ' '), printed.out.constData());
+            writeFile(fx.roms + "/a\\b.vb", "x");
+            for (const char* how : {"--print-command", "--run"}) {
+                const Result refused = fx.run({how, "a\\b.vb"}, {}, {}, c);
+                QCOMPARE(refused.status, 127);
+                QVERIFY2(refused.err.contains("cannot be opened by the Windows emulator") && refused.err.count('\n') == 1,
+                         refused.err.constData());
+                QVERIFY(refused.out.isEmpty());
+            }
         } else {
             QCOMPARE(r.status, 127);
             QVERIFY2(r.err.startsWith("kalmora-launcher: Emulator \"kalmora_boy.exe\" was not found."), r.err.constData());
