@@ -14,7 +14,6 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <thread>
 
 #include "bytes.h"
 #include "launch/process.h"
@@ -98,7 +97,14 @@ void QtPlatform::endProgram()
 
 void QtPlatform::prepareWine(const kl::WineWarmUp& warmUp)
 {
-    // The server is waited for until it listens, which takes as long as a cold Wine start; the
-    // thread holds nothing of the window's and may still be waiting when the window ends.
-    std::thread([warmUp] { kl::makeWineReady(warmUp); }).detach();
+    // The server is waited for until it listens, which takes as long as a cold Wine start: in a
+    // thread of its own, holding nothing of the window's.
+    if (!m_wine.joinable())
+        m_wine = std::thread([warmUp] { kl::makeWineReady(warmUp); });
+}
+
+void QtPlatform::finishPreparingWine()
+{
+    if (m_wine.joinable())
+        m_wine.join();
 }

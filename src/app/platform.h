@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <thread>
 
 #include "launch/command_line.h"
 #include "launch/wine_ready.h"
@@ -57,4 +58,11 @@ public:
     void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) override;
     void endProgram() override;
     void prepareWine(const kl::WineWarmUp& warmUp) override;
+    // Waits until Wine, once being made ready, has its program: ended before, the server it
+    // started would stay for good.
+    void finishPreparingWine();
+    ~QtPlatform() override { finishPreparingWine(); }
+
+private:
+    std::thread m_wine;
 };

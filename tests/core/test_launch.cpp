@@ -301,6 +301,7 @@ private slots:
         QTest::newRow("no prefix yet") << mz << false << false << true << false;
         QTest::newRow("native emulator") << QByteArray("#!/bin/sh\n") << true << false << true << false;
         QTest::newRow("no Wine") << mz << true << false << false << false;
+        QTest::newRow("a wineserver of another Wine only") << mz << true << false << true << false;
     }
     void wineIsMadeReadyOnlyWhereALaunchUsesIt()
     {
@@ -320,13 +321,15 @@ private slots:
         if (prefix)
             writeScript(dir.filePath("home/.wine/system.reg"), "");
         QDir().mkpath(dir.filePath("wine/bin"));
+        QDir().mkpath(dir.filePath("other/bin"));
+        const bool serverElsewhere = QByteArray(QTest::currentDataTag()).contains("another");
         if (wine) {
             writeScript(dir.filePath("wine/bin/wine"), "");
-            writeScript(dir.filePath("wine/bin/wineserver"), "");
+            writeScript(dir.filePath(serverElsewhere ? "other/bin/wineserver" : "wine/bin/wineserver"), "");
         }
         StartEnvironment env;
         env.currentFolder = dir.path().toStdString();
-        env.path = dir.filePath("wine/bin").toStdString();
+        env.path = (dir.filePath("wine/bin") + ':' + dir.filePath("other/bin")).toStdString();
         env.home = dir.filePath("home").toStdString();
         env.wineReady = !switchedOff;
         env.locale.loadsAsUtf8 = true;
@@ -341,9 +344,35 @@ private slots:
         QCOMPARE(QString::fromStdString(warmUp->program.program), dir.filePath("wine/bin/wine"));
         QCOMPARE(warmUp->program.arguments, std::vector<std::string>{"rundll32.exe"});
         QCOMPARE(warmUp->program.workingDirectory, std::string("/"));
+        // WINESERVER names the server, as Wine itself takes it.
+        writeScript(dir.filePath("other/bin/my server"), "");
+        env.wineServer = dir.filePath("other/bin/my server").toStdString();
+        QCOMPARE(planWineWarmUp(options, env)->server.program, env.wineServer);
         // The prefix named by WINEPREFIX is the one that counts, not ~/.wine.
         env.winePrefix = dir.filePath("elsewhere").toStdString();
         QVERIFY(!planWineWarmUp(options, env).has_value());
+    }
+
+    // "." and ".." are read by Windows from the text, by the kernel through links: the path
+    // Wine is given is the kernel's, and names the file the kernel opens.
+    void dotsInAFolderFollowTheKernel()
+    {
+        QTemporaryDir dir;
+        const QString root = QFileInfo(dir.path()).canonicalFilePath();
+        QVERIFY(QDir().mkpath(root + "/real/deeper"));
+        QVERIFY(QFile::link(root + "/real/deeper", root + "/link"));
+        for (const QString& f : {root + "/real/x.vb", root + "/x.vb"}) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const std::string path = (root + "/link/../x.vb").toStdString();  // the kernel: real/x.vb
+        QString expected = "Z:" + root + "/real/x.vb";
+        expected.replace('/', '\\');
+        QCOMPARE(QString::fromStdString(windowsPathFor(path, AnsiCharacters::Windows1252).path), expected);
+        expected = "Z:" + root + "/x.vb";
+        expected.replace('/', '\\');
+        QCOMPARE(QString::fromStdString(windowsPathFor((root + "//./x.vb").toStdString(), AnsiCharacters::Windows1252).path),
+                 expected);
     }
 
     void waitedForProgramsGiveTheirStatus_data()

@@ -22,7 +22,7 @@ mkdir -p "$prog/Data" "$emu"
 cp "$launcher" "$prog/kalmora-launcher"
 x86_64-w64-mingw32-gcc -O2 -o "$emu/kalmora_boy.exe" "$source_dir/tests/support/windows_stand_in.c" -lshell32 \
   || fail "the Windows stand-in did not build"
-wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix"
+timeout 180 wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix"
 settings_lines "$emu" "$work/rows" True False > "$prog/Data/Settings.ini"
 
 # label | name below a folder of its own (printf %b) | a decoy beside it, or empty | opens or refused

@@ -15,8 +15,10 @@ FixedSizeKeeper::FixedSizeKeeper(QWidget* window) : QObject(window), m_window(wi
     window->installEventFilter(this);
     m_fallback.setSingleShot(true);
     m_fallback.setInterval(2000);
+    // A compositor that never answers with another size, or that leaves the window normal but
+    // larger: the fixed size is taken back once the state is normal.
     connect(&m_fallback, &QTimer::timeout, this, [this] {
-        if (m_window->windowState() & kNotNormal || (m_sawOtherSize && m_window->size() != m_size))
+        if (m_window->windowState() & kNotNormal)
             m_fallback.start();
         else
             settle();

@@ -31,6 +31,8 @@ StartEnvironment currentStartEnvironment()
     environment.locale = currentLocaleVariables();
     if (const char* prefix = std::getenv("WINEPREFIX"))
         environment.winePrefix = prefix;
+    if (const char* server = std::getenv("WINESERVER"))
+        environment.wineServer = server;
     if (const char* home = std::getenv("HOME"))
         environment.home = home;
     if (const char* ready = std::getenv("KALMORA_WINE_READY"))
@@ -145,6 +147,10 @@ std::string launchProblemText(const LaunchPlan& plan, std::string_view file)
         break;
     case WindowsPath::Refusal::NoShortName:
         text += " Wine has no name for " + name + " that a Windows program could open. Please rename it.";
+        break;
+    case WindowsPath::Refusal::UnreadableFolder:
+        text += " Wine reaches " + name + " only by its short name, and the folder \"" + refused.other
+                + "\" cannot be read to find it. Please make the folder readable, or rename the file.";
         break;
     }
     return text;

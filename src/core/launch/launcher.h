@@ -21,6 +21,7 @@ struct StartEnvironment {
     std::optional<std::string> wine;  // WINE, when it names a program
     LocaleVariables locale;
     std::string winePrefix;  // WINEPREFIX; empty when unset
+    std::string wineServer;  // WINESERVER; empty when unset
     std::string home;        // HOME
     bool wineReady = true;   // false with KALMORA_WINE_READY=0
 };

@@ -32,10 +32,10 @@ constexpr std::array<const char*, 11> kOtherCategories{
 LocaleVariables currentLocaleVariables()
 {
     LocaleVariables locale{variable("LC_ALL"), variable("LC_CTYPE"), variable("LANG")};
-    // Wine loads the whole locale at once (setlocale of LC_ALL to ""), and falls back to C,
-    // which reads names as ASCII, when any category fails to load; newlocale judges the
-    // environment the same way without touching the launcher's own locale.
-    if (locale_t loaded = ::newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr))) {
+    // Wine takes the character set of names from LC_CTYPE as the environment sets it, and
+    // falls back to C, which reads names as ASCII, where that does not load; newlocale judges
+    // the environment the same way without touching the launcher's own locale.
+    if (locale_t loaded = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr))) {
         locale.loadsAsUtf8 = std::strcmp(::nl_langinfo_l(CODESET, loaded), "UTF-8") == 0;
         ::freelocale(loaded);
     }

@@ -10,7 +10,7 @@
 namespace kl {
 
 // The locale variables of the launcher's environment (empty when unset), and whether the C
-// library loads them with UTF-8 as the character set.
+// library loads their LC_CTYPE with UTF-8 as the character set.
 struct LocaleVariables {
     std::string all;    // LC_ALL
     std::string ctype;  // LC_CTYPE

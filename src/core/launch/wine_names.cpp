@@ -156,8 +156,10 @@ enum class NameKind {
 
 NameKind kindOf(std::string_view unixName, AnsiCharacters ansi)
 {
+    // Windows takes "." and ".." by the text, where the kernel follows links: the kernel's own
+    // path is the one to give.
     if (unixName.empty() || unixName == "." || unixName == "..")
-        return NameKind::AsItStands;
+        return NameKind::Verbatim;
     const std::u16string wide = wineWideName(unixName);
     for (const char16_t c : wide)
         if (c == '\\' || c < 0x20)
@@ -215,7 +217,7 @@ WindowsPath shortNameIn(const std::string& folder, const std::string& name)
     if (!dir && (errno == ENOENT || errno == ENOTDIR))
         return {name, WindowsPath::Refusal::None, {}, {}};  // nothing there to open, the wrong file least of all
     if (!dir)
-        return {{}, WindowsPath::Refusal::NoShortName, name, {}};
+        return {{}, WindowsPath::Refusal::UnreadableFolder, name, folder};
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view other = entry->d_name;
         if (other == name || other == "." || other == "..")
@@ -287,11 +289,14 @@ std::optional<std::string> wineShortName(std::u16string_view name)
 
 WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi)
 {
+    const auto asItStands = [ansi](const std::vector<std::string>& names) {
+        for (const std::string& name : names)
+            if (kindOf(name, ansi) != NameKind::AsItStands)
+                return false;
+        return !names.empty() && !isDeviceName(wineWideName(names.back()));
+    };
     std::vector<std::string> names = namesOf(absolutePath);
-    bool asItStands = true;
-    for (const std::string& name : names)
-        asItStands = asItStands && kindOf(name, ansi) == NameKind::AsItStands;
-    if (asItStands && !(names.empty() || isDeviceName(wineWideName(names.back()))))
+    if (asItStands(names))
         return {wineDrivePath(absolutePath), WindowsPath::Refusal::None, {}, {}};
 
     // The names Wine will walk are the kernel's: a "." or ".." of the text would otherwise be
@@ -303,6 +308,8 @@ WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi)
             names.clear();  // the root
         std::free(real);
         names.push_back(parts.name);
+        if (asItStands(names))
+            return {wineDrivePath(folderOf(names, names.size())), WindowsPath::Refusal::None, {}, {}};
     }
     WindowsPath result;
     bool verbatim = false;

@@ -26,13 +26,14 @@ struct WindowsPath {
     enum class Refusal {
         None,
         NoWindowsName,    // a backslash or a control character: no Windows path holds it
-        NoShortName,      // one is needed, and Wine has none it would look up (or cannot read the folder)
-        SharedShortName   // two names in one folder that Wine would both open by that name
+        NoShortName,       // one is needed, and Wine has none it would look up
+        SharedShortName,   // two names in one folder that Wine would both open by that name
+        UnreadableFolder   // one is needed, and the folder cannot be read to find it
     };
     std::string path;  // what the Windows program is given
     Refusal refusal = Refusal::None;
     std::string name;   // with a refusal: the file or folder name concerned
-    std::string other;  // with a shared short name: the other name in that folder
+    std::string other;  // with a shared short name: the other name in that folder; else its folder
 };
 
 // The Windows path of an absolute Linux path. A path whose every name a Windows program

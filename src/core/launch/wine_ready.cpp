@@ -10,20 +10,24 @@ namespace kl {
 
 namespace {
 
-// The server of the same Wine installation: beside the wine program (or beside what a link
-// to it names), else on the PATH.
+// The server of the same Wine installation: the one WINESERVER names (as Wine itself honours
+// it), else the one beside the wine program or beside what a link to it names. A server from
+// another installation would refuse that Wine's programs, so none is looked for elsewhere.
 std::optional<std::string> wineServerFor(const std::string& wine, const StartEnvironment& environment)
 {
+    if (!environment.wineServer.empty())
+        return isExecutableFile(environment.wineServer) ? std::optional(environment.wineServer) : std::nullopt;
     const std::string beside = joinAlways(splitPath(wine).folder, "wineserver", kNativeStyle);
     if (isExecutableFile(beside))
         return beside;
+    std::optional<std::string> besideReal;
     if (char* real = ::realpath(wine.c_str(), nullptr)) {
-        const std::string besideReal = joinAlways(splitPath(real).folder, "wineserver", kNativeStyle);
+        const std::string candidate = joinAlways(splitPath(real).folder, "wineserver", kNativeStyle);
         std::free(real);
-        if (isExecutableFile(besideReal))
-            return besideReal;
+        if (isExecutableFile(candidate))
+            besideReal = candidate;
     }
-    return findOnPath("wineserver", environment.path);
+    return besideReal;
 }
 
 }  // namespace
@@ -57,6 +61,7 @@ std::optional<WineWarmUp> planWineWarmUp(const EmulatorSettings& options, const 
 void makeWineReady(const WineWarmUp& warmUp)
 {
     runQuietly(warmUp.server);
+    // The program must follow: a server no program ever connects to stays for good.
     startDetached(warmUp.program, Streams::Null);
 }
 

@@ -23,14 +23,16 @@ struct WineWarmUp {
 };
 
 // Nothing where a launch with these options would not go through Wine, where
-// KALMORA_WINE_READY=0 turns it off, where no wineserver belongs to that Wine, or where the
+// KALMORA_WINE_READY=0 turns it off, where no wineserver belongs to that Wine (WINESERVER, or
+// one beside the wine program), or where the
 // prefix (WINEPREFIX, else ~/.wine) does not exist yet: that is created by Wine's own first
 // start, with its own progress window, when a game is launched.
 std::optional<WineWarmUp> planWineWarmUp(const EmulatorSettings& options, const StartEnvironment& environment);
 
 // The server, waited for until it listens (its first process ends then), then the program,
 // not waited for. Both get /dev/null for their standard descriptors: the server outlives the
-// launcher and must hold no pipe of whoever started it open.
+// launcher and must hold no pipe of whoever started it open. The server's time only runs once
+// a program has connected, so whoever calls this lets it finish, even when the launcher ends.
 void makeWineReady(const WineWarmUp& warmUp);
 
 }  // namespace kl
