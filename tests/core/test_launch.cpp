@@ -375,6 +375,33 @@ private slots:
                  expected);
     }
 
+    // The printed command runs as it is printed: sh runs its first line, env sets and removes
+    // the variables, and a program path holding "=" is still the program.
+    void printedCommandsRunAsPrinted_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "bin";
+        QTest::newRow("an equals sign in the path") << "wine=8/bin";
+    }
+    void printedCommandsRunAsPrinted()
+    {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(folder));
+        const QString program = dir.filePath(folder + "/wine");
+        writeScript(program, "printf '%s|' \"$LC_CTYPE\" \"${LC_ALL-unset}\" \"$@\" > \"$RECORD\"\n");
+        qputenv("RECORD", dir.filePath("record").toUtf8());
+        qputenv("LC_ALL", "C");
+        const LaunchCommand command{program.toStdString(), {"a b", "Z:\\r\\it's.vb"}, "/",
+                                    {{"LC_ALL", std::nullopt}, {"LC_CTYPE", "C.UTF-8"}}};
+        const std::string text = shellCommand(command);
+        const std::string line = text.substr(0, text.find('\n'));
+        std::string error;
+        QCOMPARE(runAndWait({"/bin/sh", {"-c", line}, "/", {}}, error), std::optional<int>(0));
+        qunsetenv("LC_ALL");
+        QCOMPARE(readAll(dir.filePath("record")), QByteArray("C.UTF-8|unset|a b|Z:\\r\\it's.vb|"));
+    }
+
     void waitedForProgramsGiveTheirStatus_data()
     {
         QTest::addColumn<QByteArray>("script");

@@ -210,6 +210,9 @@ std::string shellCommand(const LaunchCommand& command)
             if (change.value)
                 text += ' ' + shellWord(change.name + '=' + *change.value);
         text += ' ';
+        // env would take a program path holding "=" for one more assignment.
+        if (command.program.find('=') != std::string::npos)
+            text += "sh -c 'exec \"$0\" \"$@\"' ";
     }
     text += shellWord(command.program);
     for (const std::string& argument : command.arguments) {
