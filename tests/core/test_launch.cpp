@@ -402,6 +402,46 @@ private slots:
         QCOMPARE(readAll(dir.filePath("record")), QByteArray("C.UTF-8|unset|a b|Z:\\r\\it's.vb|"));
     }
 
+    // Names with dots near their start have another short name under Wine 10 than under
+    // Wine 8 (whose names come from Debian 12's Wine); where the two differ, the Wine in use
+    // decides, by its version, and a Wine whose rule is not known gets no short name at all.
+    void shortNamesFollowTheWineInUse_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("wine8");
+        QTest::addColumn<QString>("wine10");
+        QTest::newRow("dots and a quote") << QByteArray("a.b\"c.vb") << "A_B_~QR2.VB" << "AB_C~QR2.VB";
+        QTest::newRow("dots and Japanese") << QByteArray("v.b. \xe3\x83\x86\xe3\x83\x88\xe3\x83\xaa\xe3\x82\xb9.vb")
+                                           << "V_B_~UST.VB" << "VB__~UST.VB";
+        QTest::newRow("no dot before the extension") << QByteArray("q\"uote.vb") << "Q_UO~CVB.VB" << "Q_UO~CVB.VB";
+    }
+    void shortNamesFollowTheWineInUse()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, wine8);
+        QFETCH(QString, wine10);
+        const std::u16string wide = wineWideName(name.toStdString());
+        QCOMPARE(QString::fromStdString(*wineShortName(wide, ShortNameRule::Wine8)), wine8);
+        QCOMPARE(QString::fromStdString(*wineShortName(wide, ShortNameRule::Wine10)), wine10);
+        QTemporaryDir dir;
+        const std::string root = QFileInfo(dir.path()).canonicalFilePath().toStdString();
+        const std::string path = root + '/' + name.toStdString();
+        QVERIFY(std::fopen(path.c_str(), "w") ? true : false);
+        int asked = 0;
+        for (const auto& [version, expected] : {std::pair<std::string, QString>{"wine-8.0 (Debian 8.0~repack-4)", wine8},
+                                                {"wine-10.0", wine10}, {"wine-9.5", ""}, {"no Wine", ""}}) {
+            const WindowsPath result = windowsPathFor(path, AnsiCharacters::Ascii, [&, v = version] {
+                ++asked;
+                return shortNameRuleOfVersion(v);
+            });
+            const bool known = !expected.isEmpty() || wine8 == wine10;
+            QCOMPARE(result.refusal == WindowsPath::Refusal::None, known);
+            if (known)
+                QVERIFY(result.path.ends_with("\\" + (expected.isEmpty() ? wine8 : expected).toStdString()));
+        }
+        QCOMPARE(asked, wine8 == wine10 ? 0 : 4);  // only asked where the rules differ
+    }
+
     void waitedForProgramsGiveTheirStatus_data()
     {
         QTest::addColumn<QByteArray>("script");

@@ -42,6 +42,7 @@ rows=(
   "a backslash|a\\\\b.vb||refused"
   "a newline|a\\nb.vb||refused"
   "Japanese|\\xe3\\x83\\x86\\xe3\\x83\\x88\\xe3\\x83\\xaa\\xe3\\x82\\xb9.vb||opens"
+  "dots, then Japanese|v.b. \\xe3\\x83\\x86\\xe3\\x83\\x88.vb|v.b. __.vb|opens"
   "Latin-1 in UTF-8|Caf\\xc3\\xa9 \\xc2\\xbd.vb|Cafe 1_2.vb|opens"
   "Latin Extended|\\xc4\\x80rea.vb|Area.vb|opens"
   "a non-UTF-8 byte|Caf\\xe9.vb|Caf_.vb|opens"

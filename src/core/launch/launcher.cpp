@@ -7,6 +7,7 @@
 #include "../file_kind.h"
 #include "../paths.h"
 #include "parameter_string.h"
+#include "process.h"
 
 namespace kl {
 
@@ -95,8 +96,17 @@ LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
         }
         std::vector<EnvironmentChange> locale = wineLocaleChanges(environment.locale);
         if (!command.arguments.empty()) {
+            // Asked only where Wine's own version decides a short name, once.
+            std::optional<std::optional<ShortNameRule>> rule;
+            const auto ruleOfWine = [&]() {
+                if (!rule) {
+                    const auto version = outputOf({*wine, {"--version"}, "/", locale});
+                    rule = version ? shortNameRuleOfVersion(*version) : std::nullopt;
+                }
+                return *rule;
+            };
             plan.windowsPath =
-                windowsPathFor(command.arguments[0], wineAnsiCharacters(environment.locale, locale));
+                windowsPathFor(command.arguments[0], wineAnsiCharacters(environment.locale, locale), ruleOfWine);
             if (plan.windowsPath.refusal != WindowsPath::Refusal::None) {
                 plan.problem = LaunchProblem::NoWindowsPath;
                 plan.command = std::move(command);

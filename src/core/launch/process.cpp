@@ -35,6 +35,7 @@ struct ExecImage {
     char** environment = environ;
     int descriptorLimit;
     bool nullStreams = false;  // the standard descriptors on /dev/null
+    int output = -1;           // then standard output to this descriptor instead
 
     explicit ExecImage(const LaunchCommand& command, Streams streams = Streams::Inherited)
         : program(command.program.c_str()),
@@ -98,6 +99,8 @@ struct ExecImage {
                 ::dup2(null, fd);
             if (null > 2)
                 ::close(null);
+            if (output >= 0)
+                ::dup2(output, 1);
         }
         int error = 0;
         if (folder && ::chdir(folder) != 0)
@@ -301,6 +304,47 @@ std::optional<int> runQuietly(const LaunchCommand& command)
     if (waitFor(child, status) < 0 || startError != 0)
         return std::nullopt;
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+std::optional<std::string> outputOf(const LaunchCommand& command)
+{
+    ExecImage image(command, Streams::Null);
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return std::nullopt;
+    image.output = out[1];
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        image.exec(channel[1]);
+    }
+    ::close(out[1]);
+    ::close(channel[1]);
+    std::string text;
+    if (child > 0) {
+        char buffer[4096];
+        ssize_t n;
+        while (text.size() < sizeof buffer
+               && ((n = ::read(out[0], buffer, sizeof buffer - text.size())) > 0 || (n < 0 && errno == EINTR)))
+            if (n > 0)
+                text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    if (child < 0) {
+        ::close(channel[0]);
+        return std::nullopt;
+    }
+    const int startError = readChannel(channel[0]);
+    int status = 0;
+    if (waitFor(child, status) < 0 || startError != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return text;
 }
 
 }  // namespace kl

@@ -25,6 +25,10 @@ bool startDetached(const LaunchCommand& command, Streams streams);
 // started.
 std::optional<int> runQuietly(const LaunchCommand& command);
 
+// The first 4 KiB a program writes to its standard output (its other descriptors on
+// /dev/null), once it has ended; nothing when it could not be started or failed.
+std::optional<std::string> outputOf(const LaunchCommand& command);
+
 // Starts the program and waits for it to end: its exit status, or 128 + the number of the
 // signal that ended it. SIGTERM, SIGHUP, SIGINT and SIGQUIT sent to the launcher meanwhile
 // are passed on to it. Nothing when it could not be started; `error` then says why.

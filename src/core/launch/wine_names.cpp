@@ -204,14 +204,24 @@ bool sameAscii(std::u16string_view a, std::string_view b)
 
 // The short name of `name` in `folder`, unless another entry there answers to it too: Wine
 // compares each entry's long name and short name, without regard to case, in whatever order
-// the folder lists them.
-WindowsPath shortNameIn(const std::string& folder, const std::string& name)
+// the folder lists them. Where the rules of Wine 8 and Wine 10 give the name other short
+// names, the Wine in use is asked which it follows; where they agree, the other entries are
+// checked under both.
+WindowsPath shortNameIn(const std::string& folder, const std::string& name, const ShortNameRuleOfWine& ruleOfWine)
 {
-    WindowsPath result;
-    const std::optional<std::string> alias = wineShortName(wineWideName(name));
+    const std::u16string wide = wineWideName(name);
+    const std::optional<std::string> alias = wineShortName(wide, ShortNameRule::Wine8);
+    std::vector<ShortNameRule> rules{ShortNameRule::Wine8, ShortNameRule::Wine10};
+    if (alias != wineShortName(wide, ShortNameRule::Wine10)) {
+        const std::optional<ShortNameRule> rule = ruleOfWine ? ruleOfWine() : std::nullopt;
+        if (!rule)
+            return {{}, WindowsPath::Refusal::NoShortName, name, {}};
+        rules = {*rule};
+    }
+    const std::optional<std::string> chosen = wineShortName(wide, rules.front());
     // Wine looks a short name up only when it is a legal 8.3 name itself, which one holding
-    // a ':' (copied from the long name) is not; nor without reading the folder.
-    if (!alias || !isLegal8dot3(std::u16string(alias->begin(), alias->end())))
+    // a ':' (copied from the long name) is not.
+    if (!chosen || !isLegal8dot3(std::u16string(chosen->begin(), chosen->end())))
         return {{}, WindowsPath::Refusal::NoShortName, name, {}};
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
     if (!dir && (errno == ENOENT || errno == ENOTDIR))
@@ -222,13 +232,14 @@ WindowsPath shortNameIn(const std::string& folder, const std::string& name)
         const std::string_view other = entry->d_name;
         if (other == name || other == "." || other == "..")
             continue;
-        const std::u16string wide = wineWideName(other);
-        const std::optional<std::string> otherAlias = wineShortName(wide);
-        if (sameAscii(wide, *alias) || (otherAlias && *otherAlias == *alias))
+        const std::u16string otherWide = wineWideName(other);
+        bool shared = sameAscii(otherWide, *chosen);
+        for (const ShortNameRule rule : rules)
+            shared = shared || wineShortName(otherWide, rule) == chosen;
+        if (shared)
             return {{}, WindowsPath::Refusal::SharedShortName, name, std::string(other)};
     }
-    result.path = *alias;
-    return result;
+    return {*chosen, WindowsPath::Refusal::None, {}, {}};
 }
 
 }  // namespace
@@ -256,7 +267,7 @@ std::u16string wineWideName(std::string_view unixName)
     return wide;
 }
 
-std::optional<std::string> wineShortName(std::u16string_view name)
+std::optional<std::string> wineShortName(std::u16string_view name, ShortNameRule rule)
 {
     if (name.empty() || isLegal8dot3(name))
         return std::nullopt;
@@ -266,14 +277,21 @@ std::optional<std::string> wineShortName(std::u16string_view name)
         hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ toLower(name[i]) ^ (toLower(name[i + 1]) << 8));
     hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ toLower(name.back()));
 
-    std::size_t extension = std::u16string_view::npos;  // the last dot, not first or last
-    for (std::size_t i = 1; i + 1 < name.size(); ++i)
+    // The extension begins at the last dot, not the first character nor the last; Wine 10
+    // also passes over leading dots, and leaves dots out of the first four characters.
+    const bool wine10 = rule == ShortNameRule::Wine10;
+    std::size_t start = 0;
+    while (wine10 && start < name.size() && name[start] == '.')
+        ++start;
+    std::size_t extension = std::u16string_view::npos;
+    for (std::size_t i = start + 1; i + 1 < name.size(); ++i)
         if (name[i] == '.')
             extension = i;
     const auto dosChar = [](char16_t c) { return isInvalidDosChar(c) ? '_' : toUpperAscii(c); };
     std::string alias;
-    for (std::size_t i = 0; i < 4 && i < name.size() && i != extension; ++i)
-        alias += dosChar(name[i]);
+    for (std::size_t i = 0; alias.size() < 4 && i < name.size() && i != extension; ++i)
+        if (!(wine10 && name[i] == '.'))
+            alias += dosChar(name[i]);
     alias.append(5 - alias.size(), '~');
     static constexpr char kHashChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
     alias += kHashChars[(hash >> 10) & 0x1f];
@@ -287,7 +305,26 @@ std::optional<std::string> wineShortName(std::u16string_view name)
     return alias;
 }
 
-WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi)
+std::optional<ShortNameRule> shortNameRuleOfVersion(std::string_view version)
+{
+    const std::size_t at = version.find("wine-");
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    int major = 0;
+    std::size_t i = at + 5;
+    for (; i < version.size() && version[i] >= '0' && version[i] <= '9' && major < 1000; ++i)
+        major = major * 10 + (version[i] - '0');
+    if (i == at + 5)
+        return std::nullopt;
+    // Wine 8 is the last known to follow the old rule, Wine 10 the first known to follow the new.
+    if (major <= 8)
+        return ShortNameRule::Wine8;
+    if (major >= 10)
+        return ShortNameRule::Wine10;
+    return std::nullopt;
+}
+
+WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi, const ShortNameRuleOfWine& ruleOfWine)
 {
     const auto asItStands = [ansi](const std::vector<std::string>& names) {
         for (const std::string& name : names)
@@ -319,7 +356,7 @@ WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi)
         switch (kindOf(name, ansi)) {
         case NameKind::Nameless: return {{}, WindowsPath::Refusal::NoWindowsName, name, {}};
         case NameKind::ShortName: {
-            WindowsPath shortName = shortNameIn(folderOf(names, i), name);
+            WindowsPath shortName = shortNameIn(folderOf(names, i), name, ruleOfWine);
             if (shortName.refusal != WindowsPath::Refusal::None)
                 return shortName;
             name = shortName.path;

@@ -6,6 +6,7 @@
 // that Wine resolves to it, in its own folder.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +19,17 @@ namespace kl {
 // does not begin a valid sequence.
 std::u16string wineWideName(std::string_view unixName);
 
+// Wine's rules for short names changed after Wine 8 for names with dots near their start
+// ("a.b\"c.vb": A_B_~QR2.VB under Wine 8, AB_C~QR2.VB under Wine 10).
+enum class ShortNameRule { Wine8, Wine10 };
+
 // The DOS short name Wine gives a long name (upper case, such as "TRAI~5Y5.VB_"), or nothing
 // for a legal 8.3 name, which has none.
-std::optional<std::string> wineShortName(std::u16string_view longName);
+std::optional<std::string> wineShortName(std::u16string_view longName, ShortNameRule rule = ShortNameRule::Wine8);
+
+// Which rule the Wine in use follows, asked only where the rules differ for a name; nothing
+// when that Wine's rule is not known.
+using ShortNameRuleOfWine = std::function<std::optional<ShortNameRule>()>;
 
 struct WindowsPath {
     enum class Refusal {
@@ -41,6 +50,11 @@ struct WindowsPath {
 // the root. Otherwise the folder is taken as the kernel resolves it, each name that cannot
 // pass as it stands is written as its short name, and the path is prefixed with \\?\ where a
 // name still ends in a blank or a dot or is a device's.
-WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi);
+WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi,
+                           const ShortNameRuleOfWine& ruleOfWine = {});
+
+// The rule of a Wine by its version text ("wine-8.0 (Debian 8.0~repack-4)"); nothing for the
+// versions between, whose rule is not known here.
+std::optional<ShortNameRule> shortNameRuleOfVersion(std::string_view version);
 
 }  // namespace kl
