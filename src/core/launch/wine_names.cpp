@@ -149,7 +149,7 @@ bool isDeviceName(std::u16string_view name)
 
 enum class NameKind {
     AsItStands,
-    Verbatim,   // opens as it stands only behind \\?\ (a trailing blank or dot)
+    Verbatim,   // a trailing blank or dot: as it stands behind \\?\; or "." and "..", to resolve
     ShortName,  // only its short name reaches the program
     Nameless    // no Windows path can hold it
 };
