@@ -1,6 +1,8 @@
 // Byte strings to text and back, keeping bytes that are not UTF-8.
 #include "bytes.h"
 
+#include <cstdio>
+
 #include "utf8.h"
 
 namespace {
@@ -63,4 +65,13 @@ QString shown(QString text)
         if (isEscape(text.at(i).unicode()) && !(i > 0 && text.at(i - 1).isHighSurrogate()))
             text[i] = QChar::ReplacementCharacter;
     return text;
+}
+
+void printErrorLine(std::string message)
+{
+    for (char& c : message)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    std::fprintf(stderr, "kalmora-launcher: %s\n", message.c_str());
+    std::fflush(stderr);
 }

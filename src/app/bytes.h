@@ -16,3 +16,7 @@ std::string toBytes(const QString& text);
 QString shown(QString text);
 // The program's own texts, which the core keeps as UTF-8.
 inline QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A message as one line on standard error, behind the program's name: where nobody can answer
+// a box. Control characters in a name would break the line; each becomes '?'.
+void printErrorLine(std::string message);

@@ -25,13 +25,9 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kNotStarted = 127;  // what shells answer for a command they cannot run
 
-// One line on standard error; control characters in a name would break the line.
 int fail(std::string message, int status)
 {
-    for (char& c : message)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    std::fprintf(stderr, "kalmora-launcher: %s\n", message.c_str());
+    printErrorLine(std::move(message));
     return status;
 }
 

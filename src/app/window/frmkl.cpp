@@ -16,8 +16,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include <cstdio>
-
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
 #include "bytes.h"
@@ -783,16 +781,9 @@ bool frmKL::eventFilter(QObject* watched, QEvent* event)
 // Names may hold bytes that are not UTF-8; a person sees those as the replacement mark.
 void frmKL::showError(const QString& text)
 {
-    if (!m_unattended) {
+    if (m_unattended)
+        printErrorLine(toBytes(text));
+    else
         m_platform.messageBox(this, shown(text), MessageStyle::Critical, kErrorTitle);
-        return;
-    }
-    // One line: a control character in a name would break it.
-    std::string line = toBytes(text);
-    for (char& c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    std::fprintf(stderr, "kalmora-launcher: %s\n", line.c_str());
-    std::fflush(stderr);
 }
 void frmKL::setStatus(const QString& text) { lblStatus->setText(shown(text)); }
