@@ -11,9 +11,8 @@ list=/usr/share/games/mame/hash/vboy.xml
 [ -r "$list" ] || { echo "SKIP: $list (Debian's mame-data) is not installed"; exit 77; }
 . "$(dirname "$0")/lib.sh"
 
-prog="$work/prog"; emu="$work/emu"; roms="$work/roms"
-mkdir -p "$prog/Data/Catalogues" "$emu" "$roms"
-cp "$launcher" "$prog/kalmora-launcher"
+portable_copy "$launcher"
+mkdir "$prog/Data/Catalogues"
 stand_in_emulator "$emu"
 settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
 printf '<?xml version="1.0"?>\n<datafile><header><name>Empty</name></header></datafile>\n' \

@@ -8,9 +8,7 @@ set -euo pipefail
 launcher="$1"
 . "$(dirname "$0")/lib.sh"
 
-prog="$work/prog"; emu="$work/emu"; roms="$work/roms"
-mkdir -p "$prog" "$emu" "$roms"
-cp "$launcher" "$prog/kalmora-launcher"
+portable_copy "$launcher"
 : > "$roms/Alpha.vb"
 stand_in_emulator "$emu"
 start_xvfb

@@ -6,9 +6,7 @@ set -euo pipefail
 launcher="$1"
 . "$(dirname "$0")/lib.sh"
 
-prog="$work/prog"; emu="$work/emu"; roms="$work/roms"
-mkdir -p "$prog/Data" "$emu" "$roms"
-cp "$launcher" "$prog/kalmora-launcher"
+portable_copy "$launcher"
 : > "$roms/Alpha.vb"
 : > "$roms/Beta.vb"
 stand_in_emulator "$emu"

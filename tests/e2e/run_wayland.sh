@@ -19,9 +19,9 @@ stop_weston() {
 }
 trap 'stop_weston; cleanup' EXIT
 
-prog="$work/prog"; emu="$work/emu"; roms="$work/roms"; other="$work/other"
-mkdir -p "$prog/Data" "$emu" "$roms" "$other" "$work/shots"
-cp "$launcher" "$prog/kalmora-launcher"
+portable_copy "$launcher"
+other="$work/other"
+mkdir -p "$other" "$work/shots"
 : > "$roms/Alpha.vb"
 : > "$other/Handed.vb"
 stand_in_emulator "$emu"

@@ -17,9 +17,7 @@ unset DISPLAY WAYLAND_DISPLAY
 stop_wine() { wineserver -k 2>/dev/null || true; }
 trap 'stop_wine; cleanup' EXIT
 
-prog="$work/prog"; emu="$work/emu"
-mkdir -p "$prog/Data" "$emu"
-cp "$launcher" "$prog/kalmora-launcher"
+portable_copy "$launcher"
 x86_64-w64-mingw32-gcc -O2 -o "$emu/kalmora_boy.exe" "$source_dir/tests/support/windows_stand_in.c" -lshell32 \
   || fail "the Windows stand-in did not build"
 timeout 180 wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix"
