@@ -25,12 +25,8 @@ const std::vector<kl::Catalogue>& currentCatalogues()
 
 std::optional<std::string> verifiedGameName(const std::string& romPath)
 {
-    std::optional<std::string> image;
-    if (kl::isRomName(romPath))
-        image = kl::readRomImage(romPath);
-    else if (const auto contents = kl::readArchiveFile(romPath); contents && contents->rom)
-        image = contents->rom->image;
-    if (!image || !kl::isRomImageSize(image->size()))
+    const std::optional<std::string> image = kl::readGameImage(romPath);
+    if (!image)
         return std::nullopt;
     const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(image->data()), image->size());
     const auto header = kl::romHeaderOf(bytes);

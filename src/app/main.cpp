@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kalmora Launcher"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.kalmora_launcher"));
 
-    QtPlatform platform;
+    QtPlatform platform(kl::sessionWatcherIn(folder));
     frmKL window(platform, fromBytes(folder), &prefetch);
     window.Form_Load();
     window.show();

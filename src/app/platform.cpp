@@ -49,7 +49,10 @@ QString QtPlatform::browseForFolder(QWidget* owner, const QString& prompt)
 }
 
 // QProcess would pass the names through the locale's codec, which loses bytes that are not UTF-8.
-bool QtPlatform::startDetached(const kl::LaunchCommand& command) { return kl::startDetached(command); }
+bool QtPlatform::startDetached(const kl::LaunchCommand& command, const std::string& romPath)
+{
+    return kl::startGame(command, m_watcher, romPath);
+}
 
 bool QtPlatform::openWithShell(const QString& pathOrAddress)
 {

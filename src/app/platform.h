@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "launch/command_line.h"
+#include "launch/session_watch.h"
 #include "launch/wine_ready.h"
 
 class QAction;
@@ -29,8 +30,9 @@ public:
     virtual QString inputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
     // A folder picker that starts at the top of the tree; empty on cancel.
     virtual QString browseForFolder(QWidget* owner, const QString& prompt) = 0;
-    // Starts a program from an argument vector, without a shell and without waiting.
-    virtual bool startDetached(const kl::LaunchCommand& command) = 0;
+    // Starts a game's emulator from an argument vector, without a shell and without waiting;
+    // the session is recorded as the file's play time once the emulator ends.
+    virtual bool startDetached(const kl::LaunchCommand& command, const std::string& romPath) = 0;
     // Hands a local file path or a web address to the desktop; false when it refused.
     virtual bool openWithShell(const QString& pathOrAddress) = 0;
     // A non-modal window about one file, owned by the given window.
@@ -48,10 +50,12 @@ public:
 // The real desktop.
 class QtPlatform : public Platform {
 public:
+    // Without a watcher, games start unwatched and no play time is kept.
+    explicit QtPlatform(std::optional<kl::SessionWatcher> watcher = {}) : m_watcher(std::move(watcher)) {}
     MessageAnswer messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(QWidget* owner, const QString& prompt, const QString& title) override;
     QString browseForFolder(QWidget* owner, const QString& prompt) override;
-    bool startDetached(const kl::LaunchCommand& command) override;
+    bool startDetached(const kl::LaunchCommand& command, const std::string& romPath) override;
     bool openWithShell(const QString& pathOrAddress) override;
     void showFileProperties(QWidget* owner, const QString& path) override;
     QRect screenGeometry(QWidget* window) override;
@@ -64,5 +68,6 @@ public:
     ~QtPlatform() override { finishPreparingWine(); }
 
 private:
+    std::optional<kl::SessionWatcher> m_watcher;
     std::thread m_wine;
 };

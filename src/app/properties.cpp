@@ -15,6 +15,7 @@
 #include "bytes.h"
 #include "file_kind.h"
 #include "catalogues.h"
+#include "config/play_times.h"
 #include "paths.h"
 #include "rom/catalogue.h"
 #include "rom/rom_header.h"
@@ -80,15 +81,26 @@ void addArchiveRows(const AddRow& addRow, const std::optional<kl::ArchiveContent
     addRomRows(addRow, contents->rom->header, contents->rom->crc);
 }
 
-// What the catalogues say of the image, and which of them had to be skipped and why.
-void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string& image, const std::string& gameCode)
+std::optional<kl::ConfigLocation>& playTimesInUse()
 {
-    auto* title = new QLabel(QObject::tr("Catalogue"));
-    title->setObjectName(QStringLiteral("lblCatalogue"));
+    static std::optional<kl::ConfigLocation> location;
+    return location;
+}
+
+void addSection(QFormLayout* form, const char* name, const QString& text)
+{
+    auto* title = new QLabel(text);
+    title->setObjectName(QString::fromLatin1(name));
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     form->addRow(title);
+}
+
+// What the catalogues say of the image, and which of them had to be skipped and why.
+void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string& image, const std::string& gameCode)
+{
+    addSection(form, "lblCatalogue", QObject::tr("Catalogue"));
     const auto& catalogues = currentCatalogues();
     const kl::Identification found = kl::identify(catalogues, bytesOf(image), gameCode);
     addRow("valCatalogueGame", QObject::tr("Game:"), fromBytes(kl::identificationText(found, catalogueFolderInUse())));
@@ -102,7 +114,25 @@ void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string
         addRow("valCatalogueSkipped", QObject::tr("Skipped:"), shown(skipped.join(QLatin1Char('\n'))));
 }
 
+// How often and how long the image was played, wherever it was started from; nothing before
+// any game was played.
+void addPlayRows(QFormLayout* form, const AddRow& addRow, const std::string& image, const QLocale& locale)
+{
+    const auto& location = playTimesInUse();
+    const auto records = location ? kl::loadPlayTimes(*location) : std::nullopt;
+    if (!records)
+        return;
+    addSection(form, "lblPlay", QObject::tr("Play"));
+    const kl::PlayRecord* record = kl::findPlayRecord(*records, kl::sha1Of(bytesOf(image)));
+    addRow("valPlayed", QObject::tr("Played:"), QString::fromStdString(kl::playedText(record)));
+    if (record)
+        addRow("valLastPlayed", QObject::tr("Last played:"),
+               locale.toString(QDateTime::fromSecsSinceEpoch(record->lastEnd), QLocale::LongFormat));
+}
+
 }  // namespace
+
+void usePlayTimes(const kl::ConfigLocation& location) { playTimesInUse() = location; }
 
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
 {
@@ -151,14 +181,18 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
             const auto image = kl::readRomImage(bytes);
             const auto header = image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt;
             addRomRows(addRow, header, image ? kl::crc32Of(bytesOf(*image)) : 0);
-            if (image)
+            if (image) {
                 addCatalogueRows(form, addRow, *image, header ? header->gameCode : std::string());
+                addPlayRows(form, addRow, *image, locale);
+            }
         } else if (suffix == QLatin1String("zip")) {
             const auto contents = kl::readArchiveFile(bytes);
             addArchiveRows(addRow, contents, locale);
-            if (contents && contents->rom && kl::isRomImageSize(contents->rom->image.size()))
+            if (contents && contents->rom && kl::isRomImageSize(contents->rom->image.size())) {
                 addCatalogueRows(form, addRow, contents->rom->image,
                                  contents->rom->header ? contents->rom->header->gameCode : std::string());
+                addPlayRows(form, addRow, contents->rom->image, locale);
+            }
         }
     }
 

@@ -3,6 +3,11 @@
 
 #include <QWidget>
 
+#include "config/config_location.h"
+
+// Where the play times shown are kept; none are shown before this is called.
+void usePlayTimes(const kl::ConfigLocation& location);
+
 class PropertiesWindow : public QWidget {
     Q_OBJECT
 public:

@@ -56,7 +56,7 @@ struct FakePlatform : Platform {
         prompts << prompt;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    bool startDetached(const kl::LaunchCommand& command) override
+    bool startDetached(const kl::LaunchCommand& command, const std::string&) override
     {
         StartSeen seen{command, fromBytes(command.program), {}, fromBytes(command.workingDirectory)};
         for (const std::string& argument : command.arguments)

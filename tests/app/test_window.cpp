@@ -118,7 +118,8 @@ private slots:
                  QString("popLaunch:&Launch popLine1 popRename:&Rename popDelete:&Delete popLine2 "
                          "popProperties:&Properties popKeepOptions:Keep options for this &game "
                          "popForgetOptions:&Forget options for this game popAddToMenu:Add to applications &menu "
-                         "popRemoveFromMenu:Remove from applications men&u popLine3 popRefresh:R&efresh"));
+                         "popRemoveFromMenu:Remove from applications men&u popForgetPlayTime:Forget play time popLine3 "
+                         "popRefresh:R&efresh"));
         QVERIFY(!w.mnuFileRecent->menuAction()->isEnabled());
         QCOMPARE(w.findChild<QGroupBox*>("fmPaletteBrightness")->title(), QString(" Palette && Brightness "));
         QCOMPARE(w.mnuViewFileType[3]->text(), QString("&Both (*.vb && *.zip) files"));

@@ -3,11 +3,14 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 
 #include "config/config_location.h"
 #include "config/gui_settings.h"
 #include "config/options_scope.h"
+#include "config/play_times.h"
 #include "config/settings_file.h"
 #include "config/text_file.h"
 
@@ -493,6 +496,164 @@ private slots:
         QFETCH(QString, events);
         QFETCH(QString, outcome);
         QCOMPARE(playScope(m_dir.path(), events.split('|')), outcome);
+    }
+
+    // Play time: sessions add up under the image's key from whichever path they started, the
+    // later end names the path, a session under five seconds is none, a damaged file gives way
+    // to the next session, and one of a newer launcher is left alone.
+    void playTimes_data()
+    {
+        QTest::addColumn<QByteArray>("before");    // "-": no file
+        QTest::addColumn<QStringList>("changes");  // "<game> <seconds> <end> <path>", or "forget <game>"
+        QTest::addColumn<QByteArray>("after");     // "-": no file
+        const QByteArray head = "kalmora-launcher play times 1\n";
+        const QByteArray a = QByteArray(20, '\x11').toHex(), b = QByteArray(20, '\xab').toHex();
+        const auto line = [](const QByteArray& game, const char* figures, const QByteArray& path) {
+            return game + ' ' + figures + ' ' + path + QByteArray("\0\n", 2);
+        };
+        QTest::newRow("first session") << QByteArray("-") << QStringList{"A 60 1000 /r/a.vb"}
+                                       << head + line(a, "1 60 1000", "/r/a.vb");
+        QTest::newRow("renamed and moved") << QByteArray("-") << QStringList{"A 100.7 1000 /r/a.vb", "A 3700.5 2000 /x/b c.vb"}
+                                           << head + line(a, "2 3800 2000", "/x/b c.vb");
+        QTest::newRow("the later end names the path") << QByteArray("-") << QStringList{"A 10 2000 /x.vb", "A 10 1500 /y.vb"}
+                                                      << head + line(a, "2 20 2000", "/x.vb");
+        QTest::newRow("under five seconds") << QByteArray("-") << QStringList{"A 4.999 1000 /r/a.vb"} << QByteArray("-");
+        QTest::newRow("five seconds") << QByteArray("-") << QStringList{"A 5 1000 /r/a.vb"}
+                                      << head + line(a, "1 5 1000", "/r/a.vb");
+        QTest::newRow("a newline in the path") << QByteArray("-") << QStringList{"A 9 7 /r/a\nb.vb"}
+                                               << head + line(a, "1 9 7", "/r/a\nb.vb");
+        QTest::newRow("two games, one forgotten") << QByteArray("-") << QStringList{"A 10 1 /a.vb", "B 20 2 /b.vb", "forget A"}
+                                                  << head + line(b, "1 20 2", "/b.vb");
+        QTest::newRow("damaged file replaced") << head + "not a record" << QStringList{"B 10 5 /b.vb"}
+                                               << head + line(b, "1 10 5", "/b.vb");
+        QTest::newRow("upper-case key is damage") << head + line(b.toUpper(), "1 10 5", "/b.vb") << QStringList{"A 10 5 /a.vb"}
+                                                  << head + line(a, "1 10 5", "/a.vb");
+        const QByteArray newer = "kalmora-launcher play times 2\nwhatever comes next";
+        QTest::newRow("newer format left alone") << newer << QStringList{"A 10 5 /a.vb"} << newer;
+        QTest::newRow("forgetting writes no file") << QByteArray("-") << QStringList{"forget A"} << QByteArray("-");
+    }
+    void playTimes()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, changes);
+        QFETCH(QByteArray, after);
+        const ConfigLocation where{false, m_dir.path().toStdString(), {}};
+        const QString file = path("play-times");
+        if (before != "-")
+            writeBytes(file, before);
+        const auto game = [](const QString& name) {
+            Sha1 key;
+            key.fill(name == "A" ? 0x11 : 0xab);
+            return key;
+        };
+        for (const QString& change : changes) {
+            const QStringList f = change.split(' ');
+            if (f[0] == "forget") {
+                QVERIFY(forgetPlayTime(where, game(f[1])));
+                continue;
+            }
+            const auto length = std::chrono::nanoseconds(static_cast<std::int64_t>(f[1].toDouble() * 1e9));
+            recordSession(where, {game(f[0]), f.mid(3).join(' ').toStdString(), length, f[2].toLongLong()});
+        }
+        QCOMPARE(QFile::exists(file), after != "-");
+        if (after == "-")
+            return;
+        QCOMPARE(readAll(file), after);
+        const auto loaded = loadPlayTimes(where);
+        QVERIFY(loaded);
+        const bool ours = after.startsWith("kalmora-launcher play times 1\n");
+        QCOMPARE(loaded->size(), static_cast<std::size_t>(ours ? after.count('\0') : 0));
+    }
+
+    // Eight sessions ending at once in eight processes, ten times over: every one lands.
+    void playTimesOfEightAtOnce()
+    {
+        const ConfigLocation where{false, m_dir.path().toStdString(), {}};
+        for (int round = 0; round < 10; ++round) {
+            int go[2];
+            QVERIFY(::pipe(go) == 0);
+            std::vector<pid_t> writers;
+            for (int i = 0; i < 8; ++i) {
+                const pid_t pid = ::fork();
+                if (pid == 0) {
+                    ::close(go[1]);
+                    char c;
+                    [[maybe_unused]] const auto n = ::read(go[0], &c, 1);  // until the pipe closes
+                    Sha1 game;
+                    game.fill(i % 2 ? 0x11 : 0xab);
+                    const PlaySession s{game, "/r/" + std::to_string(i) + ".vb", std::chrono::seconds(10 + i), 100 + i};
+                    ::_exit(recordSession(where, s) ? 0 : 1);
+                }
+                writers.push_back(pid);
+            }
+            ::close(go[0]);
+            ::close(go[1]);
+            for (const pid_t pid : writers) {
+                int status = 0;
+                QCOMPARE(::waitpid(pid, &status, 0), pid);
+                QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            }
+        }
+        const auto loaded = loadPlayTimes(where);
+        QVERIFY(loaded);
+        QCOMPARE(loaded->size(), std::size_t(2));
+        Sha1 odd, even;
+        odd.fill(0x11);
+        even.fill(0xab);
+        QCOMPARE(findPlayRecord(*loaded, odd)->sessions, std::uint64_t(40));
+        QCOMPARE(findPlayRecord(*loaded, odd)->seconds, std::uint64_t(10 * (11 + 13 + 15 + 17)));
+        QCOMPARE(findPlayRecord(*loaded, even)->sessions, std::uint64_t(40));
+        QCOMPARE(findPlayRecord(*loaded, even)->lastPath, std::string("/r/6.vb"));
+    }
+
+    // A portable copy keeps play time in its Data folder where there is one; otherwise, and for
+    // an installed copy, it is in the user's state folder.
+    void playTimesLocation_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("data");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("portable with Data") << false << true << "@/Data/play-times";
+        QTest::newRow("portable without Data") << false << false << "@/state/kalmora-launcher/play-times";
+        QTest::newRow("installed") << true << true << "@/state/kalmora-launcher/play-times";
+    }
+    void playTimesLocation()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, data);
+        QFETCH(QString, file);
+        file.replace('@', m_dir.path());
+        if (data)
+            QDir().mkpath(path("Data"));
+        qputenv("XDG_STATE_HOME", path("state").toUtf8());
+        const ConfigLocation where{installed, path("Data").toStdString(), {}};
+        QVERIFY(recordSession(where, {Sha1{}, "/r/a.vb", std::chrono::seconds(5), 1}));
+        qunsetenv("XDG_STATE_HOME");
+        QVERIFY(QFile::exists(file));
+        if (file.contains("/state/"))  // made private, as the options' folder is
+            QCOMPARE(QFileInfo(path("state/kalmora-launcher")).permissions() & 0x0077, QFileDevice::Permissions());
+    }
+
+    // The figures as the Properties window shows them: hours and minutes, rounded down.
+    void playedTexts_data()
+    {
+        QTest::addColumn<int>("sessions");  // 0: no record
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("never") << 0 << 0 << "never";
+        QTest::newRow("under a minute") << 1 << 59 << "1 session, less than a minute";
+        QTest::newRow("minutes") << 2 << 60 * 59 + 59 << "2 sessions, 59 min";
+        QTest::newRow("hours") << 14 << 3 * 3600 + 12 * 60 + 59 << "14 sessions, 3 h 12 min";
+    }
+    void playedTexts()
+    {
+        QFETCH(int, sessions);
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        PlayRecord r;
+        r.sessions = static_cast<std::uint64_t>(sessions);
+        r.seconds = static_cast<std::uint64_t>(seconds);
+        QCOMPARE(QString::fromStdString(playedText(sessions ? &r : nullptr)), text);
     }
 
     void decimalParser_data()

@@ -73,12 +73,13 @@ exit_launcher() {
   app_pid=""
 }
 
-# A portable copy of the launcher $1 in $prog (with an empty Data folder), and the folders
+# A portable copy of the launcher $1 and its session watcher in $prog (with an empty Data folder), and the folders
 # $emu and $roms beside it.
 portable_copy() {
   prog="$work/prog"; emu="$work/emu"; roms="$work/roms"
   mkdir -p "$prog/Data" "$emu" "$roms"
   cp "$1" "$prog/kalmora-launcher"
+  cp "$(dirname "$1")/kalmora-watch" "$prog/"
 }
 
 # A stand-in emulator in folder $1 that records its arguments, one a line, in args.txt there

@@ -30,7 +30,7 @@ folder="$prefix/lib/kalmora-launcher"
 [ -x "$folder/kalmora-launcher" ] && [ -f "$folder/kalmora-launcher" ] || fail "no executable in $folder"
 [ -f "$folder/installed-copy" ] && [ ! -L "$folder/installed-copy" ] || fail "no installed-copy marker beside the executable"
 [ ! -e "$folder/Data" ] || fail "an installed copy must not have a Data folder"
-[ "$(cd "$folder" && ls -A | LC_ALL=C sort | tr '\n' ' ')" = "Docs installed-copy kalmora-launcher " ] \
+[ "$(cd "$folder" && ls -A | LC_ALL=C sort | tr '\n' ' ')" = "Docs installed-copy kalmora-launcher kalmora-watch " ] \
   || fail "program folder holds: $(ls -A "$folder")"
 [ -s "$folder/Docs/Readme.txt" ] && [ -s "$folder/Docs/History.txt" ] || fail "documents missing"
 [ -L "$prefix/bin/kalmora-launcher" ] || fail "bin/kalmora-launcher is not a symbolic link"

@@ -59,6 +59,7 @@ expected_files="/usr/bin/kalmora-launcher
 /usr/lib/kalmora-launcher/Docs/Readme.txt
 /usr/lib/kalmora-launcher/installed-copy
 /usr/lib/kalmora-launcher/kalmora-launcher
+/usr/lib/kalmora-launcher/kalmora-watch
 /usr/share/applications/$id.desktop
 /usr/share/doc/kalmora-launcher/changelog.gz
 /usr/share/doc/kalmora-launcher/copyright

@@ -1,7 +1,12 @@
 // A stand-in emulator that tells what it was started with: its open descriptors in fds.txt
 // and its arguments, one a line, in args.txt, both beside itself (args.txt last and whole,
-// so a test that waits for it finds both).
+// so a test that waits for it finds both). With KL_STAND_IN_SECONDS it then plays for that
+// long and adds its process id to ended.txt as it ends.
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <cstdio>
 #include <set>
@@ -39,5 +44,15 @@ int main(int argc, char** argv)
     std::string args;
     for (int i = 1; i < argc; ++i)
         args += std::string(argv[i]) + '\n';
-    return writeWhole(here + "/fds.txt", fds) && writeWhole(here + "/args.txt", args) ? 0 : 3;
+    if (!writeWhole(here + "/fds.txt", fds) || !writeWhole(here + "/args.txt", args))
+        return 3;
+    if (const char* seconds = std::getenv("KL_STAND_IN_SECONDS")) {
+        ::sleep(static_cast<unsigned>(std::atoi(seconds)));
+        const std::string line = std::to_string(::getpid()) + '\n';
+        const int fd = ::open((here + "/ended.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+            return 3;
+        ::close(fd);
+    }
+    return 0;
 }

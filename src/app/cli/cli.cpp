@@ -11,10 +11,12 @@
 #include "bytes.h"
 #include "config/config_location.h"
 #include "config/game_options.h"
+#include "config/play_times.h"
 #include "config/recent_games.h"
 #include "ipc/handover.h"
 #include "launch/launcher.h"
 #include "launch/process.h"
+#include "launch/session_watch.h"
 #include "paths.h"
 #include "platform.h"
 #include "ipc/single_instance.h"
@@ -88,11 +90,19 @@ int runFile(const std::string& programFolder, const std::string& file)
     if (!command)
         return status;
     std::string error;
+    const kl::ConfigLocation location = kl::configLocation(programFolder);
+    std::chrono::steady_clock::time_point started;
+    std::optional<kl::Sha1> game;
     // Recorded once the game runs: a game played for an hour is the most recent one meanwhile.
-    const auto exit = kl::runAndWait(*command, error,
-                                     [&] { kl::recordRecentGame(kl::configLocation(programFolder), file); });
+    // Its key is read meanwhile too, while the file is surely where it was started from.
+    const auto exit = kl::runAndWait(*command, error, [&] {
+        started = std::chrono::steady_clock::now();
+        kl::recordRecentGame(location, file);
+        game = kl::playKeyOf(file);
+    });
     if (!exit)
         return failed({{}, kl::LaunchProblem::EmulatorNotFound, {}}, file, error);
+    kl::endSession(location, game, file, started);
     return *exit;
 }
 
@@ -112,7 +122,8 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
     if (handOverToRunningWindow(programFolder, file))
         return 0;
     kl::LaunchPlan start = plan(programFolder, file);
-    if (start.problem == kl::LaunchProblem::None && !kl::startDetached(start.command))
+    if (start.problem == kl::LaunchProblem::None
+        && !kl::startGame(start.command, kl::sessionWatcherIn(programFolder), file))
         start.problem = kl::LaunchProblem::EmulatorNotFound;
     if (start.problem == kl::LaunchProblem::None) {
         kl::recordRecentGame(kl::configLocation(programFolder), file);

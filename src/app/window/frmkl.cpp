@@ -30,6 +30,7 @@
 #include "launch/wine_ready.h"
 #include "platform.h"
 #include "prefetched_listing.h"
+#include "properties.h"
 #include "catalogues.h"
 #include "rom/catalogue.h"
 #include "texts.h"
@@ -73,6 +74,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
     setWindowIcon(icon);
 
     useCatalogues(kl::catalogueFolder(m_config));
+    usePlayTimes(m_config);
     buildControls(*this, this);
     bindSettings();
     connectHandlers();
@@ -141,12 +143,16 @@ void frmKL::connectHandlers()
     onClick(mnuFileRemoveFromMenu, [this] { mnuFileRemoveFromMenu_Click(); });
     onClick(popAddToMenu, [this] { popAddToMenu_Click(); });
     onClick(popRemoveFromMenu, [this] { popRemoveFromMenu_Click(); });
+    onClick(popForgetPlayTime, [this] { popForgetPlayTime_Click(); });
     // Another process may have started a game, or an entry may have gone, since the last look.
     connect(mnuFile, &QMenu::aboutToShow, this, [this] {
         showRecentGames();
         showEntryItems();
     });
-    connect(popMenu, &QMenu::aboutToShow, this, [this] { showEntryItems(); });
+    connect(popMenu, &QMenu::aboutToShow, this, [this] {
+        showEntryItems();
+        popForgetPlayTime->setEnabled(selectedPlayedGame().has_value());
+    });
 }
 
 bool frmKL::captionsFit() const { return ::captionsFit(*centralWidget(), *tabStrip); }
@@ -404,7 +410,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
 
 bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path)
 {
-    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(plan.command))
+    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(plan.command, path))
         plan.problem = kl::LaunchProblem::EmulatorNotFound;
     if (plan.problem != kl::LaunchProblem::None) {
         showError(fromBytes(kl::launchProblemText(plan, path)));

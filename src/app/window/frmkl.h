@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "binder.h"
+#include "rom/catalogue.h"
 #include "layout.h"
 #include "config/config_location.h"
 #include "config/gui_settings.h"
@@ -111,6 +112,8 @@ public:
     void mnuFileRemoveFromMenu_Click();
     void popAddToMenu_Click();
     void popRemoveFromMenu_Click();
+    // Play time.
+    void popForgetPlayTime_Click();
 
     // Resets, themes, help and links.
     void mnuConfigResetEmu_Click();
@@ -141,6 +144,8 @@ private:
     void recordRecentGame(const std::string& romPath);
     void showRecentGames();
     void showEntryItems();
+    // The selected game's key where it has play time; its image is read only then.
+    std::optional<kl::Sha1> selectedPlayedGame();
     std::string selectedRomPath() const;
     // What a desktop entry starts: this program.
     std::string launcherPath() const;

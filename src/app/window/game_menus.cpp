@@ -1,10 +1,12 @@
-// The window's recent games and the games' own entries in the desktop's applications menu.
+// The window's recent games, the games' own entries in the desktop's applications menu and
+// their play time.
 #include "frmkl.h"
 
 #include <QMenu>
 
 #include "bytes.h"
 #include "catalogues.h"
+#include "config/play_times.h"
 #include "config/recent_games.h"
 #include "launch/desktop_entry.h"
 #include "paths.h"
@@ -113,3 +115,31 @@ std::string frmKL::launcherPath() const { return kl::launcherPath(toBytes(m_prog
 
 void frmKL::popAddToMenu_Click() { mnuFileAddToMenu_Click(); }
 void frmKL::popRemoveFromMenu_Click() { mnuFileRemoveFromMenu_Click(); }
+
+std::optional<kl::Sha1> frmKL::selectedPlayedGame()
+{
+    if (lstFiles->selectedName().empty())
+        return std::nullopt;
+    const auto records = kl::loadPlayTimes(m_config);
+    if (!records || records->empty())
+        return std::nullopt;
+    const auto game = kl::playKeyOf(selectedRomPath());
+    return game && kl::findPlayRecord(*records, *game) ? game : std::nullopt;
+}
+
+void frmKL::popForgetPlayTime_Click()
+{
+    const auto rom = selectedFile();
+    const auto game = rom ? selectedPlayedGame() : std::nullopt;
+    if (!game)
+        return;
+    const QString name = fromBytes(*rom);
+    if (m_platform.messageBox(this, kForgetPlayTimeQuestion.arg(name), MessageStyle::Question, kForgetPlayTimeTitle)
+        == MessageAnswer::No)
+        return;
+    if (!kl::forgetPlayTime(m_config, *game)) {
+        showError(kForgetPlayTimeFailed.arg(name, fromBytes(kl::playTimesPath(m_config))));
+        return;
+    }
+    setStatus(kPlayTimeForgotten.arg(name));
+}

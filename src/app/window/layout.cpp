@@ -387,6 +387,11 @@ void WindowControls::buildMenus(QMainWindow& form)
     addFileItems(popMenu, "pop", "popLine",
                  {&popLaunch, &popRename, &popDelete, &popProperties, &popKeepOptions, &popForgetOptions,
                   &popAddToMenu, &popRemoveFromMenu});
+    // The list's own: play time is kept for the game the list shows, in that group's end.
+    popForgetPlayTime = new QAction(QStringLiteral("Forget play time"), popMenu);
+    popForgetPlayTime->setObjectName(QStringLiteral("popForgetPlayTime"));
+    popForgetPlayTime->setEnabled(false);
+    popMenu->insertAction(popMenu->actions().constLast(), popForgetPlayTime);
     popRefresh = item(popMenu, "popRefresh", "R&efresh");
     popMenu->setDefaultAction(popLaunch);
 

@@ -112,6 +112,7 @@ struct WindowControls {
     QAction* popForgetOptions = nullptr;
     QAction* popAddToMenu = nullptr;
     QAction* popRemoveFromMenu = nullptr;
+    QAction* popForgetPlayTime = nullptr;
     QAction* popRefresh = nullptr;
 
 protected:

@@ -47,6 +47,11 @@ inline const QString kKeepFailed = QStringLiteral(
     "have the right to write to it.");
 inline const QString kForgetFailed =
     QStringLiteral("Could not forget the options for \"%1\": file \"%2\" could not be deleted.");
+inline const QString kForgetPlayTimeQuestion = QStringLiteral("Do you really want to forget the play time of \"%1\"?");
+inline const QString kForgetPlayTimeTitle = QStringLiteral("Forget play time");
+inline const QString kPlayTimeForgotten = QStringLiteral("Status: Play time of \"%1\" forgotten");
+inline const QString kForgetPlayTimeFailed =
+    QStringLiteral("Could not forget the play time of \"%1\": file \"%2\" could not be written.");
 inline const QString kOpenFailed = QStringLiteral(
     "Could not open file \"%1\". Please make sure that folder and file exist and that a standard text editor for "
     "*.txt files is installed on your system.");

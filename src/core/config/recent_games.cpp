@@ -2,11 +2,6 @@
 #include "recent_games.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "../paths.h"
 #include "text_file.h"
@@ -18,39 +13,6 @@ namespace {
 // Ten paths of at most PATH_MAX; anything larger is not a file of ours.
 constexpr std::size_t kMaxFileSize = kRecentGamesKept * 4097;
 
-// Holds the list's lock: a lock on the list file itself. Each write replaces the file, so a
-// process that waited on the file that was replaced takes the lock on the new one instead.
-class ListLock {
-public:
-    explicit ListLock(const std::string& listPath)
-    {
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            const int fd = ::open(listPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-            if (fd < 0)
-                return;
-            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-            struct stat held {}, named {};
-            if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::stat(listPath.c_str(), &named) == 0
-                && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-                m_fd = fd;
-            else
-                ::close(fd);
-        }
-    }
-    ~ListLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ListLock(const ListLock&) = delete;
-    ListLock& operator=(const ListLock&) = delete;
-    bool held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
 // Reads, changes and writes the list under its lock. A portable copy's Data is the user's to
 // make; an installed copy makes its state folder.
 template <class Change>
@@ -60,7 +22,7 @@ bool changeList(const ConfigLocation& location, Change change)
     if (location.installed && !makeFolders(folder, 0700))
         return false;
     const std::string path = recentGamesPath(location);
-    const ListLock lock(path);
+    const FileLock lock(path);
     if (!lock.held())
         return false;
     const auto bytes = readWholeFile(path, kMaxFileSize);

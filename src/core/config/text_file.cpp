@@ -198,6 +198,29 @@ bool writeFileAtomically(const std::string& path, std::string_view content)
     return ok;
 }
 
+FileLock::FileLock(const std::string& path)
+{
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd < 0)
+            return;
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::stat(path.c_str(), &named) == 0
+            && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            m_fd = fd;
+        else
+            ::close(fd);
+    }
+}
+
+FileLock::~FileLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 bool hasContent(const std::string& path)
 {
     const FileStatus status = fileStatus(path);

@@ -38,6 +38,21 @@ private:
 // temporary files of saves that were killed part-way are removed by the next save.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
+// An exclusive lock on a file that each change replaces as a whole (read, change, write
+// atomically): the lock is on the file itself, created when missing, so a process that waited
+// on a file that was replaced meanwhile takes the lock on the new one instead.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 // A file with something in it (a regular file of at least one byte): one that start-up could
 // not use is then damaged, not merely missing.
 bool hasContent(const std::string& path);

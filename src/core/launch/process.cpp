@@ -76,15 +76,20 @@ struct ExecImage {
         environment = changedEnvironment.data();
     }
 
+    // Descriptors that Qt, its plugins, the lock or the caller left without close-on-exec
+    // are no business of the emulator's (nor of Wine's, nor of a watcher's).
+    void closeOnExec() const
+    {
+        if (::syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */) != 0)
+            for (int fd = 3; fd < descriptorLimit; ++fd)
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+
     // In the child: never returns; the errno of a failure goes down the channel, which is
     // itself closed by the exec.
     [[noreturn]] void exec(int channel) const
     {
-        // Descriptors that Qt, its plugins, the lock or the caller left without close-on-exec
-        // are no business of the emulator's (nor of Wine's).
-        if (::syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */) != 0)
-            for (int fd = 3; fd < descriptorLimit; ++fd)
-                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        closeOnExec();
         // The emulator starts with the signals as a shell would give them: none blocked, and a
         // broken pipe or a child's end at their defaults rather than ignored as a GUI program
         // or its caller may have them.
@@ -206,11 +211,45 @@ private:
     sigset_t m_mask {};
 };
 
-}  // namespace
+// The watcher's exec, prepared like the program's: only the program's process id is written
+// in after the fork, by hand, since formatting is not async-signal-safe.
+struct WatcherImage {
+    ExecImage image;
+    char pid[24] {};
 
-bool startDetached(const LaunchCommand& command) { return startDetached(command, Streams::Inherited); }
+    explicit WatcherImage(const LaunchCommand& watcher) : image(watcher, Streams::Null)
+    {
+        image.argv.back() = pid;
+        image.argv.push_back(nullptr);
+    }
 
-bool startDetached(const LaunchCommand& command, Streams streams)
+    // In the program's parent, once the program is forked: never returns. A watcher that
+    // cannot start leaves the program unwatched; the start itself succeeded.
+    [[noreturn]] void exec(pid_t program)
+    {
+        char digits[sizeof pid];
+        std::size_t n = 0;
+        for (auto value = static_cast<unsigned long>(program); n == 0 || value > 0; value /= 10)
+            digits[n++] = static_cast<char>('0' + value % 10);
+        for (std::size_t i = 0; i < n; ++i)
+            pid[i] = digits[n - 1 - i];
+        pid[n] = '\0';
+        const int null = ::open("/dev/null", O_RDWR);
+        for (int fd = 0; null >= 0 && fd < 3; ++fd)
+            ::dup2(null, fd);
+        if (null > 2)
+            ::close(null);
+        image.closeOnExec();
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (::chdir("/") == 0)
+            ::execve(image.program, image.argv.data(), image.environment);
+        ::_exit(0);
+    }
+};
+
+bool startInOwnSession(const LaunchCommand& command, Streams streams, WatcherImage* watcher)
 {
     const ExecImage image(command, streams);
     int channel[2];
@@ -223,13 +262,25 @@ bool startDetached(const LaunchCommand& command, Streams streams)
         return false;
     }
     if (child == 0) {
-        // The middle process ends at once, so the emulator is adopted by init and never
-        // lingers as the launcher's zombie; its own session keeps it out of our signals.
+        // The middle process ends at once, so the emulator (or its watcher) is adopted by
+        // init and never lingers as the launcher's zombie; its own session keeps it out of
+        // our signals.
         ::close(channel[0]);
         ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0)
+        pid_t grandchild = ::fork();
+        if (grandchild == 0 && watcher) {
+            // The watcher-to-be: the program's parent. A child's end must not be ignored here,
+            // or the kernel would reap the program before the watcher could see it end.
+            ::signal(SIGCHLD, SIG_DFL);
+            const pid_t program = ::fork();
+            if (program == 0)
+                image.exec(channel[1]);
+            if (program > 0)
+                watcher->exec(program);
+            grandchild = program;
+        } else if (grandchild == 0) {
             image.exec(channel[1]);
+        }
         if (grandchild < 0) {
             const int error = errno;
             [[maybe_unused]] const auto written = ::write(channel[1], &error, sizeof error);
@@ -240,6 +291,18 @@ bool startDetached(const LaunchCommand& command, Streams streams)
     int status = 0;
     waitFor(child, status);
     return readChannel(channel[0]) == 0;
+}
+
+}  // namespace
+
+bool startDetached(const LaunchCommand& command) { return startDetached(command, Streams::Inherited); }
+
+bool startDetached(const LaunchCommand& command, Streams streams) { return startInOwnSession(command, streams, nullptr); }
+
+bool startDetached(const LaunchCommand& command, const LaunchCommand& watcher)
+{
+    WatcherImage image(watcher);
+    return startInOwnSession(command, Streams::Inherited, &image);
 }
 
 std::optional<int> runAndWait(const LaunchCommand& command, std::string& error, const std::function<void()>& started)

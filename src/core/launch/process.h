@@ -20,6 +20,12 @@ bool startDetached(const LaunchCommand& command);
 enum class Streams { Inherited, Null };
 bool startDetached(const LaunchCommand& command, Streams streams);
 
+// As startDetached, with the program started as the child of a watcher: a process that then
+// runs the watcher command with the program's process id as one more argument, in / with
+// /dev/null as its standard descriptors, and so can wait for it. The program itself starts
+// exactly as without one; where the watcher cannot be started it simply runs unwatched.
+bool startDetached(const LaunchCommand& command, const LaunchCommand& watcher);
+
 // Starts the program with /dev/null as its standard descriptors and waits for that one
 // process, touching no signal disposition: its exit status, or nothing when it could not be
 // started.

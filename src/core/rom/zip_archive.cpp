@@ -124,4 +124,16 @@ std::optional<ArchiveContents> readArchiveFile(const std::string& path)
     return contentsOf(archive.get());
 }
 
+std::optional<std::string> readGameImage(const std::string& path)
+{
+    std::optional<std::string> image;
+    if (isRomName(path))
+        image = readRomImage(path);
+    else if (auto contents = readArchiveFile(path); contents && contents->rom)
+        image = std::move(contents->rom->image);
+    if (!image || !isRomImageSize(image->size()))
+        return std::nullopt;
+    return image;
+}
+
 }  // namespace kl

@@ -40,4 +40,8 @@ bool isRomName(std::string_view name);
 std::optional<ArchiveContents> readArchiveFile(const std::string& path);
 std::optional<ArchiveContents> readArchive(std::span<const unsigned char> bytes);
 
+// The image a game file holds: a .vb file's bytes, or a zip's first ROM image, when it has an
+// image's size. The catalogues identify it and its play time is kept under it.
+std::optional<std::string> readGameImage(const std::string& path);
+
 }  // namespace kl
