@@ -1,5 +1,5 @@
-// From the window's launch to the Windows stand-in's first output under real Wine, the window
-// opened a few seconds before (so Wine was made ready meanwhile), against a wine start of the
+// From the window's launch (through its session watcher, as the program starts every game) to
+// the Windows stand-in's first output under real Wine, the window opened a few seconds before (so Wine was made ready meanwhile), against a wine start of the
 // same stand-in with a warm server; and a cold start against that same floor, as every launch
 // was before. Without Wine or mingw-w64 the rows are skipped with a line.
 #include <QApplication>
@@ -122,7 +122,7 @@ void registerWindow(const char* name)
     benchmark::RegisterBenchmark(name, [](benchmark::State& state) {
         for (auto _ : state) {
             stopWine();
-            QtPlatform platform;
+            QtPlatform platform(kl::SessionWatcher{KL_WATCHER, g.program});
             frmKL w(platform, QString::fromStdString(g.program));
             w.Form_Load();
             w.show();

@@ -14,6 +14,7 @@
 #include <zlib.h>
 #include <unistd.h>
 
+#include "config/play_times.h"
 #include "launch/desktop_entry.h"
 #include "launch/parameter_string.h"
 #include "window_fixture.h"
@@ -97,6 +98,42 @@ private slots:
         QCOMPARE(items(), QString());
         QVERIFY(!again.mnuFileRecent->menuAction()->isEnabled());
         QCOMPARE(readFile(fx.program + "/Data/recent-games"), QByteArray());
+    }
+
+    // Play time is forgotten from the list's menu, after a Yes, for the selected file's image
+    // wherever that was played from; clearing the recent games keeps it.
+    void forgetPlayTime()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.roms + "/other.vb", QByteArray(1 << 14, 'o'));
+        kl::Sha1 game;
+        const QByteArray sha1 = QCryptographicHash::hash(QByteArray(1048576, 'r'), QCryptographicHash::Sha1);
+        std::copy(sha1.begin(), sha1.end(), game.begin());
+        const QString times = fx.program + "/Data/play-times";
+        writeFile(times, QByteArray::fromStdString(kl::formatPlayTimes({{game, 3, 600, 1, "/elsewhere/renamed.vb"}})));
+        frmKL& w = fx.start();
+        const auto offered = [&w] {
+            emit w.popMenu->aboutToShow();
+            return w.popForgetPlayTime->isEnabled();
+        };
+        fx.select("other.vb");
+        QVERIFY(!offered());
+        fx.select("b game.vb");
+        QVERIFY(offered());
+        w.launchHandedFile((fx.roms + "/other.vb").toStdString());
+        w.mnuFileRecentClear->trigger();
+        QCOMPARE(readFile(times).count('\0'), 1);
+
+        fx.platform.answers << MessageAnswer::No;
+        w.popForgetPlayTime->trigger();
+        QCOMPARE(fx.platform.boxes.last().text, QString("Do you really want to forget the play time of \"b game.vb\"?"));
+        QCOMPARE(fx.platform.boxes.last().style, MessageStyle::Question);
+        QCOMPARE(readFile(times).count('\0'), 1);
+        w.popForgetPlayTime->trigger();
+        QCOMPARE(readFile(times), QByteArray("kalmora-launcher play times 1\n"));
+        QCOMPARE(w.lblStatus->text(), QString("Status: Play time of \"b game.vb\" forgotten"));
+        QVERIFY(!offered());
     }
 
     // A game of its own in the applications menu: added and removed from both menus, carried

@@ -15,6 +15,7 @@
 
 #include "../support/forged_rom.h"
 #include "catalogues.h"
+#include "config/play_times.h"
 #include "properties.h"
 
 namespace {
@@ -100,6 +101,50 @@ private slots:
         QCOMPARE(value(window, "valCatalogueName"), game.contains("Tetris") ? QString("Test set") : QString("<none>"));
         QVERIFY(value(window, "valCatalogueSkipped").startsWith("broken.dat: it is damaged"));
         useCatalogues({});
+    }
+
+    // The Play section follows the Catalogue: the figures of the image, found in a zip as in a
+    // .vb file; "never" for an image not played; nothing before any game was played, and
+    // nothing for a file that holds no image.
+    void playSection_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("anyPlayed");
+        QTest::addColumn<QString>("played");  // "<none>": no section
+        QTest::newRow("played") << "t.vb" << true << "14 sessions, 3 h 12 min";
+        QTest::newRow("played, in a zip") << "t.zip" << true << "14 sessions, 3 h 12 min";
+        QTest::newRow("never played") << "other.vb" << true << "never";
+        QTest::newRow("no game played yet") << "t.vb" << false << "<none>";
+        QTest::newRow("no image") << "odd.vb" << true << "<none>";
+    }
+    void playSection()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, anyPlayed);
+        QFETCH(QString, played);
+        QTemporaryDir dir;
+        const QByteArray rom = romImage(1 << 14, "TETRIS", "01VTRE\0");
+        writeBytes(dir.filePath("t.vb"), rom);
+        writeBytes(dir.filePath("t.zip"), zipOf({{"readme.txt", "hi"}, {"T.VB", rom}}));
+        writeBytes(dir.filePath("other.vb"), romImage(1 << 14, "OTHER", "01VOTE\0"));
+        writeBytes(dir.filePath("odd.vb"), rom + "x");
+        const kl::ConfigLocation location{false, dir.path().toStdString(), {}};
+        const std::int64_t end = 1796796000;
+        if (anyPlayed) {
+            kl::Sha1 game;
+            const QByteArray sha1 = QCryptographicHash::hash(rom, QCryptographicHash::Sha1);
+            std::copy(sha1.begin(), sha1.end(), game.begin());
+            writeBytes(dir.filePath("play-times"),
+                       QByteArray::fromStdString(kl::formatPlayTimes({{game, 14, 11579, end, "/r/t.vb"}})));
+        }
+        usePlayTimes(location);
+        PropertiesWindow window(dir.filePath(name), nullptr);
+        QCOMPARE(value(window, "valPlayed"), played);
+        QCOMPARE(window.findChild<QLabel*>("lblPlay") != nullptr, played != "<none>");
+        QCOMPARE(value(window, "valLastPlayed"), played.contains("session")
+                                                     ? QLocale().toString(QDateTime::fromSecsSinceEpoch(end), QLocale::LongFormat)
+                                                     : QString("<none>"));
+        usePlayTimes({false, dir.filePath("gone").toStdString(), {}});
     }
 
     // Against MAME's list as Debian installs it: an image forged to its first game's size and

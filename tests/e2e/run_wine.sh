@@ -176,4 +176,22 @@ for case in "switched off" "missing prefix" "native emulator"; do
   exit_launcher
   echo "untouched, $case: no Wine process"
 done
+
+# Play time under real Wine: the game's session lasts as long as the Windows program does,
+# waited for by --run and, for a FILE with no window, by kalmora-watch, whose child is wine.
+settings_lines "$emu" "$roms" True False > "$prog/Data/Settings.ini"
+printf 'PLAYED\r\n' > "$work/handed/Played game.vb"
+truncate -s 16384 "$work/handed/Played game.vb"  # an image's size
+KL_STAND_IN_SECONDS=6 "$prog/kalmora-launcher" --run "$work/handed/Played game.vb" >/dev/null || fail "--run of a game played 6 s"
+expect_record "played by --run" PLAYED
+KL_STAND_IN_SECONDS=6 timeout 10 "$prog/kalmora-launcher" "$work/handed/Played game.vb" >"$work/second.log" 2>&1 \
+  || fail "the start without a window failed"
+expect_record "played, started without a window" PLAYED
+played() { tr '\0' '\n' < "$prog/Data/play-times" | grep "^$(sha1sum < "$work/handed/Played game.vb" | cut -c1-40) "; }
+wait_for 20 bash -c "$(declare -f played); work='$work' prog='$prog' played | grep -q '^[0-9a-f]* 2 '" \
+  || fail "the sessions under Wine: $(played)"
+read -r _ sessions seconds _ <<<"$(played)"
+[ "$seconds" -ge 12 ] && [ "$seconds" -le 16 ] || fail "the sessions under Wine lasted $seconds s"
+echo "play time under Wine: $sessions sessions, $seconds s"
+
 echo "PASS: every name opened exactly that file or was refused, under both locales, in the window and handed over"

@@ -1,8 +1,10 @@
 /* A Windows stand-in emulator, built with mingw-w64 by the Wine test: it opens its first
  * argument as an old ANSI C program does (argv and fopen) and as a Unicode one does
  * (CommandLineToArgvW and _wfopen), and writes the first line each read, and the argument
- * itself, to record.txt in its working folder (whole, through a rename). */
+ * itself, to record.txt in its working folder (whole, through a rename). With
+ * KL_STAND_IN_SECONDS it then plays for that long. */
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -36,5 +38,8 @@ int main(int argc, char **argv)
     if (!MoveFileExA("record.tmp", "record.txt", MOVEFILE_REPLACE_EXISTING))
         return 4;
     printf("ansi:%s wide:%s\n", ansi, wide);
+    fflush(stdout);
+    if (getenv("KL_STAND_IN_SECONDS"))
+        Sleep(1000u * (unsigned)atoi(getenv("KL_STAND_IN_SECONDS")));
     return 0;
 }

@@ -43,12 +43,16 @@ std::optional<Sha1> sha1OfHex(std::string_view text)
     return sha1;
 }
 
-// Reads "<number> " off the front: digits only (and a leading minus where allowed).
+// Reads "<number> " off the front, in the one form the file is written in: digits without
+// leading zeros, and a minus sign only before a number that is not zero.
 template <class Number>
 bool takeNumber(std::string_view& bytes, Number& value)
 {
     const std::size_t blank = bytes.find(' ');
-    if (blank == std::string_view::npos || blank == 0 || bytes.front() == '+')
+    if (blank == std::string_view::npos || blank == 0)
+        return false;
+    const std::string_view digits = bytes.substr(bytes.front() == '-' ? 1 : 0, blank - (bytes.front() == '-' ? 1 : 0));
+    if (digits.empty() || (digits.front() == '0' && blank > 1))
         return false;
     const auto [end, error] = std::from_chars(bytes.data(), bytes.data() + blank, value);
     if (error != std::errc() || end != bytes.data() + blank)
