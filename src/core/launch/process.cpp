@@ -217,7 +217,7 @@ struct WatcherImage {
     ExecImage image;
     char pid[24] {};
 
-    explicit WatcherImage(const LaunchCommand& watcher) : image(watcher, Streams::Null)
+    explicit WatcherImage(const LaunchCommand& watcher) : image(watcher)
     {
         image.argv.back() = pid;
         image.argv.push_back(nullptr);
@@ -277,7 +277,7 @@ bool startInOwnSession(const LaunchCommand& command, Streams streams, WatcherIma
                 image.exec(channel[1]);
             if (program > 0)
                 watcher->exec(program);
-            grandchild = program;
+            grandchild = program;  // not forked: reported below
         } else if (grandchild == 0) {
             image.exec(channel[1]);
         }
