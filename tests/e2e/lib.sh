@@ -65,6 +65,18 @@ refocus() {
   sleep 0.2
 }
 
+# The Properties window of file $1, opened by the keys before: waited for, saved as $2 in
+# KL_SCREENSHOTS when that names a folder, closed, and the focus back on the main window.
+properties_shown() {
+  wait_for 10 has_dialog "Properties of \"$1\"" || fail "Properties did not open"
+  if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
+    sleep 0.5
+    import -window "$(dialog "Properties of \"$1\"")" "$KL_SCREENSHOTS/$2"
+  fi
+  xdotool windowclose "$(dialog "Properties of \"$1\"")" 2>/dev/null || true
+  refocus
+}
+
 # Alt+X, then the program must end by itself and cleanly.
 exit_launcher() {
   keys alt+x

@@ -28,12 +28,6 @@ app_pid=$!
 wait_for 20 find_window || fail "no window"
 refocus
 keys Down alt+f p
-wait_for 10 has_dialog 'Properties of "Forged.vb"' || fail "Properties did not open"
-if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
-  sleep 0.5
-  import -window "$(dialog 'Properties of "Forged.vb"')" "$KL_SCREENSHOTS/properties-forged.png"
-fi
-xdotool windowclose "$(dialog 'Properties of "Forged.vb"')" 2>/dev/null || true
-refocus
+properties_shown Forged.vb properties-forged.png
 exit_launcher
 echo "catalogues in the window: 1 passed, 0 failed"

@@ -104,13 +104,7 @@ expect_record "$gamma" 1 6 "$roms/Gamma.vb" "a hand-over"
 # Properties of Gamma.vb, the third in the list, with its Play section.
 refocus
 keys Down Down Down alt+f p
-wait_for 10 has_dialog 'Properties of "Gamma.vb"' || fail "Properties did not open"
-if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
-  sleep 0.5
-  import -window "$(dialog 'Properties of "Gamma.vb"')" "$KL_SCREENSHOTS/properties-play.png"
-fi
-xdotool windowclose "$(dialog 'Properties of "Gamma.vb"')" 2>/dev/null || true
-refocus
+properties_shown Gamma.vb properties-play.png
 exit_launcher
 [ "$(tr '\0' '\n' < "$times" | grep -c '^[0-9a-f]\{40\} ')" = 4 ] || fail "other records: $(tr '\0' '\n' < "$times")"
 echo "play time with real processes: 7 passed, 0 failed"

@@ -102,11 +102,11 @@ std::string xdgFolder(const char* variable, std::string_view fallbackBelowHome)
     return xdgBase(std::getenv(variable), homeFolder(), fallbackBelowHome);
 }
 
-std::string stateFolder(const ConfigLocation& location)
+std::string userStateFolder()
 {
-    if (!location.installed)
-        return location.folder;
     return joinAlways(xdgFolder("XDG_STATE_HOME", ".local/state"), kConfigFolderName, kNativeStyle);
 }
+
+std::string stateFolder(const ConfigLocation& location) { return location.installed ? userStateFolder() : location.folder; }
 
 }  // namespace kl

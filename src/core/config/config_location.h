@@ -48,6 +48,8 @@ std::string xdgFolder(const char* variable, std::string_view fallbackBelowHome);
 // Where what the launcher remembers between runs lives (the recent games): beside the options
 // in Data for a portable copy, $XDG_STATE_HOME/kalmora-launcher for an installed one.
 std::string stateFolder(const ConfigLocation& location);
+// $XDG_STATE_HOME/kalmora-launcher, whichever the copy.
+std::string userStateFolder();
 
 // Creates a folder and its missing parents with the given mode; true when it is a folder afterwards.
 bool makeFolders(const std::string& path, unsigned mode);

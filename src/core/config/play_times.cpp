@@ -32,17 +32,6 @@ std::string hexOf(const Sha1& sha1)
     return text;
 }
 
-std::optional<Sha1> sha1OfHex(std::string_view text)
-{
-    // Lower-case only: one game has one spelling, so a record is found by its bytes.
-    if (text.size() != 40 || text.find_first_not_of("0123456789abcdef") != std::string_view::npos)
-        return std::nullopt;
-    Sha1 sha1{};
-    for (std::size_t i = 0; i < sha1.size(); ++i)
-        std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, sha1[i], 16);
-    return sha1;
-}
-
 // Reads "<number> " off the front, in the one form the file is written in: digits without
 // leading zeros, and a minus sign only before a number that is not zero.
 template <class Number>
@@ -71,7 +60,7 @@ std::string playTimesFolder(const ConfigLocation& location)
 {
     if (!location.installed && fileKind(location.folder) == FileKind::Folder)
         return location.folder;
-    return joinAlways(xdgFolder("XDG_STATE_HOME", ".local/state"), kConfigFolderName, kNativeStyle);
+    return userStateFolder();
 }
 
 // Reads, changes and writes the file under its lock. A file of a newer launcher is left as it
@@ -124,7 +113,11 @@ std::optional<std::vector<PlayRecord>> parsePlayTimes(std::string_view bytes)
     std::vector<PlayRecord> records;
     while (!bytes.empty()) {
         PlayRecord r;
-        const auto game = bytes.size() > 41 && bytes[40] == ' ' ? sha1OfHex(bytes.substr(0, 40)) : std::nullopt;
+        // Lower-case only: one game has one spelling, so a record is found by its bytes.
+        const std::string_view key = bytes.substr(0, 40);
+        const auto game = bytes.size() > 41 && bytes[40] == ' ' && key.find_first_not_of("0123456789abcdef") == std::string_view::npos
+                              ? sha1OfHex(key)
+                              : std::nullopt;
         if (!game || records.size() == kPlayRecordsKept)
             return std::nullopt;
         r.game = *game;

@@ -23,6 +23,23 @@ namespace {
 // What a front-end stops a game with; --run passes each on to the emulator.
 constexpr int kPassedOn[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
 
+// Between a fork and an exec, as the children below need them: async-signal-safe calls only.
+void standardStreamsToNull()
+{
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; null >= 0 && fd < 3; ++fd)
+        ::dup2(null, fd);
+    if (null > 2)
+        ::close(null);
+}
+
+void unblockAllSignals()
+{
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
 // Everything the child needs is prepared before the fork: after it, only async-signal-safe
 // calls are allowed in a process that may have other threads, so the program is an absolute
 // path (execve, no PATH search, no fall-back to a shell) and the descriptor limit is known.
@@ -95,15 +112,9 @@ struct ExecImage {
         // or its caller may have them.
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGCHLD, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
+        unblockAllSignals();
         if (nullStreams) {
-            const int null = ::open("/dev/null", O_RDWR);
-            for (int fd = 0; null >= 0 && fd < 3; ++fd)
-                ::dup2(null, fd);
-            if (null > 2)
-                ::close(null);
+            standardStreamsToNull();
             if (output >= 0)
                 ::dup2(output, 1);
         }
@@ -234,15 +245,9 @@ struct WatcherImage {
         for (std::size_t i = 0; i < n; ++i)
             pid[i] = digits[n - 1 - i];
         pid[n] = '\0';
-        const int null = ::open("/dev/null", O_RDWR);
-        for (int fd = 0; null >= 0 && fd < 3; ++fd)
-            ::dup2(null, fd);
-        if (null > 2)
-            ::close(null);
+        standardStreamsToNull();
         image.closeOnExec();
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
+        unblockAllSignals();
         if (::chdir("/") == 0)
             ::execve(image.program, image.argv.data(), image.environment);
         ::_exit(0);

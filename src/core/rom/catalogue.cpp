@@ -50,19 +50,6 @@ std::optional<std::uint32_t> crcValue(std::string_view text)
     return ec == std::errc() && end == text.data() + text.size() && text.size() == 8 ? std::optional(value) : std::nullopt;
 }
 
-std::optional<Sha1> shaValue(std::string_view text)
-{
-    if (text.size() != 40)
-        return std::nullopt;
-    Sha1 digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        const auto [end, ec] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, digest[i], 16);
-        if (ec != std::errc() || end != text.data() + 2 * i + 2)
-            return std::nullopt;
-    }
-    return digest;
-}
-
 // A ROM's fields as either form spells them; false when size or CRC-32 is missing or bad.
 struct RomFields {
     std::string_view size, crc, sha1, serial;
@@ -78,7 +65,7 @@ bool addEntry(Catalogue& catalogue, std::string name, const RomFields& rom, std:
         return false;
     }
     catalogue.entries.push_back(
-        {std::move(name), *size, *crc, shaValue(rom.sha1), std::string(rom.serial.empty() ? gameSerial : rom.serial)});
+        {std::move(name), *size, *crc, sha1OfHex(rom.sha1), std::string(rom.serial.empty() ? gameSerial : rom.serial)});
     return true;
 }
 
@@ -332,6 +319,19 @@ void parseClrmamepro(std::string_view bytes, Catalogue& catalogue)
 }
 
 }  // namespace
+
+std::optional<Sha1> sha1OfHex(std::string_view text)
+{
+    if (text.size() != 40)
+        return std::nullopt;
+    Sha1 digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        const auto [end, ec] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, digest[i], 16);
+        if (ec != std::errc() || end != text.data() + 2 * i + 2)
+            return std::nullopt;
+    }
+    return digest;
+}
 
 Catalogue parseCatalogue(std::string_view bytes, std::string file)
 {

@@ -16,6 +16,8 @@ namespace kl {
 
 using Sha1 = std::array<std::uint8_t, 20>;
 Sha1 sha1Of(std::span<const unsigned char> bytes);
+// 40 hexadecimal digits, in either case; nothing for any other text.
+std::optional<Sha1> sha1OfHex(std::string_view text);
 
 struct CatalogueEntry {
     std::string name;  // the game's name, "3-D Tetris (USA)"
