@@ -40,7 +40,8 @@ bool takeNumber(std::string_view& bytes, Number& value)
     const std::size_t blank = bytes.find(' ');
     if (blank == std::string_view::npos || blank == 0)
         return false;
-    const std::string_view digits = bytes.substr(bytes.front() == '-' ? 1 : 0, blank - (bytes.front() == '-' ? 1 : 0));
+    const std::size_t sign = bytes.front() == '-' ? 1 : 0;
+    const std::string_view digits = bytes.substr(sign, blank - sign);
     if (digits.empty() || (digits.front() == '0' && blank > 1))
         return false;
     const auto [end, error] = std::from_chars(bytes.data(), bytes.data() + blank, value);
@@ -81,8 +82,7 @@ bool changePlayTimes(const ConfigLocation& location, Change change)
         return false;
     if (!records)
         records.emplace();
-    if (!change(*records))
-        return false;
+    change(*records);
     return writeFileAtomically(path, formatPlayTimes(*records));
 }
 
@@ -174,7 +174,6 @@ bool recordSession(const ConfigLocation& location, const PlaySession& session)
             found->lastEnd = session.end;
             found->lastPath = session.path;
         }
-        return true;
     });
 }
 
@@ -184,7 +183,6 @@ bool forgetPlayTime(const ConfigLocation& location, const Sha1& game)
         return true;
     return changePlayTimes(location, [&](std::vector<PlayRecord>& records) {
         std::erase_if(records, [&](const PlayRecord& r) { return r.game == game; });
-        return true;
     });
 }
 
