@@ -91,12 +91,13 @@ int runFile(const std::string& programFolder, const std::string& file)
         return status;
     std::string error;
     const kl::ConfigLocation location = kl::configLocation(programFolder);
-    std::chrono::steady_clock::time_point started;
     std::optional<kl::Sha1> game;
+    // The session counts from the start, as a watched one does: the moment the launcher learns
+    // that the emulator runs may come after the emulator's first moments on a busy machine.
+    const auto started = std::chrono::steady_clock::now();
     // Recorded once the game runs: a game played for an hour is the most recent one meanwhile.
     // Its key is read meanwhile too, while the file is surely where it was started from.
     const auto exit = kl::runAndWait(*command, error, [&] {
-        started = std::chrono::steady_clock::now();
         kl::recordRecentGame(location, file);
         game = kl::playKeyOf(file);
     });
