@@ -55,9 +55,7 @@ int main(int argc, char** argv)
     QObject::connect(&stops, &StopSignals::stopRequested, &window, &frmKL::endBySignal);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.commitSessionData(); });
     const int status = app.exec();
-    if (stops.received() != 0) {
-        platform.finishPreparingWine();
+    if (stops.received() != 0)
         StopSignals::endBy(stops.received());
-    }
     return status;
 }

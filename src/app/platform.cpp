@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <utility>
+
 
 #include "bytes.h"
 #include "launch/process.h"
@@ -100,14 +102,7 @@ void QtPlatform::endProgram()
 
 void QtPlatform::prepareWine(const kl::WineWarmUp& warmUp)
 {
-    // The server is waited for until it listens, which takes as long as a cold Wine start: in a
-    // thread of its own, holding nothing of the window's.
-    if (!m_wine.joinable())
-        m_wine = std::thread([warmUp] { kl::makeWineReady(warmUp); });
-}
-
-void QtPlatform::finishPreparingWine()
-{
-    if (m_wine.joinable())
-        m_wine.join();
+    // Once a window: the server, kept for minutes, needs no second call.
+    if (!std::exchange(m_wineReady, true))
+        kl::makeWineReady(warmUp);
 }

@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <thread>
 
 #include "launch/command_line.h"
 #include "launch/session_watch.h"
@@ -62,12 +61,8 @@ public:
     void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) override;
     void endProgram() override;
     void prepareWine(const kl::WineWarmUp& warmUp) override;
-    // Waits until Wine, once being made ready, has its program: ended before, the server it
-    // started would stay for good.
-    void finishPreparingWine();
-    ~QtPlatform() override { finishPreparingWine(); }
 
 private:
     std::optional<kl::SessionWatcher> m_watcher;
-    std::thread m_wine;
+    bool m_wineReady = false;
 };

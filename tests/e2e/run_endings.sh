@@ -66,4 +66,42 @@ grep -q "^kalmora-launcher: Could not save GUI configuration to file \"$prog/Dat
   || fail "no line for GUI.ini"
 echo "SIGTERM with Data gone: ended in $((SECONDS - started)) s, one line a file, no box"
 passed=$((passed + 1))
+# A Wine server that never answers (a hung network mount, a stopped server, a wrapper that
+# stays in the foreground) while the window makes Wine ready: SIGTERM still ends the window
+# within 2 s with both files saved, and the next start opens a window of its own.
+wine_emu="$work/wine emu"
+mkdir -p "$wine_emu" "$work/prefix"
+printf 'MZ a Windows program\r\n' > "$wine_emu/kalmora_boy.exe"
+: > "$work/prefix/system.reg"
+printf '#!/bin/sh\nexit 0\n' > "$work/wine"
+printf '#!/bin/sh\necho $$ > "%s"\nexec sleep 300\n' "$work/server.pid" > "$work/hanging wineserver"
+chmod +x "$work/wine" "$work/hanging wineserver"
+hung_server() { [ -s "$work/server.pid" ] && kill -0 "$(cat "$work/server.pid")" 2>/dev/null; }
+export WINE="$work/wine" WINESERVER="$work/hanging wineserver" WINEPREFIX="$work/prefix"
+rm -rf "$prog/Data"; mkdir "$prog/Data"
+settings_lines "$wine_emu" "$roms" True False > "$prog/Data/Settings.ini"
+env --default-signal=INT,HUP,TERM "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window with a hanging Wine server"
+wait_for 10 hung_server || fail "the window did not make Wine ready"
+sleep 0.5
+started_ns=$(date +%s%N)
+kill -TERM "$app_pid"
+wait_for 5 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "SIGTERM did not end the window while Wine's server hangs"
+ended_ms=$((($(date +%s%N) - started_ns) / 1000000))
+status=0; wait "$app_pid" || status=$?; app_pid=""
+[ "$status" -eq 143 ] || fail "with a hanging server: exit status $status"
+[ "$ended_ms" -le 2000 ] || fail "with a hanging server: SIGTERM took $ended_ms ms"
+[ -s "$prog/Data/GUI.ini" ] && [ "$(wc -l < "$prog/Data/Settings.ini")" -eq 30 ] \
+  || fail "with a hanging server: the files were not saved"
+hung_server || fail "the hanging server was stopped; the launcher never stops a Wine process"
+"$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "after the end, a new start opened no window of its own"
+refocus
+exit_launcher
+kill "$(cat "$work/server.pid")" 2>/dev/null || true
+unset WINE WINESERVER WINEPREFIX
+echo "SIGTERM while Wine's server hangs: ended in $ended_ms ms, both files saved, the next start opened its window"
+passed=$((passed + 1))
 echo "endings: $passed passed, 0 failed"

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -298,7 +299,62 @@ bool startInOwnSession(const LaunchCommand& command, Streams streams, WatcherIma
     return readChannel(channel[0]) == 0;
 }
 
+// In the chain's own process, a fork of the launcher that never execs until its second
+// step: it must hold nothing of the launcher's (the single-instance lock above all, which
+// would outlive the window), nor answer the launcher's stop signals with its handlers.
+void becomeBareChain()
+{
+    ::syscall(SYS_close_range, 3U, ~0U, 0U);
+    standardStreamsToNull();
+    for (const int s : kPassedOn)
+        ::signal(s, SIG_DFL);
+    ::signal(SIGCHLD, SIG_DFL);
+}
+
+// The first step's exit, waited for by polling (waitpid and nanosleep are async-signal-safe)
+// for at most `seconds`; false when it did not end in time or could not be waited for.
+bool endedWithin(pid_t pid, int seconds)
+{
+    const timespec tick{0, 50'000'000};
+    for (long waited = 0; waited < seconds * 20L; ++waited) {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return true;
+        if (r < 0 && errno != EINTR)
+            return false;
+        ::nanosleep(&tick, nullptr);
+    }
+    return false;
+}
+
 }  // namespace
+
+bool startDetachedChain(const LaunchCommand& first, int firstSeconds, const LaunchCommand& then)
+{
+    const ExecImage firstImage(first, Streams::Null);
+    const ExecImage thenImage(then, Streams::Null);
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        // As in startInOwnSession: the middle process ends at once, and the chain, adopted by
+        // init in a session of its own, goes on however long the first step takes.
+        ::setsid();
+        if (::fork() == 0) {
+            becomeBareChain();
+            const pid_t step = ::fork();
+            if (step == 0)
+                firstImage.exec(-1);
+            if (step > 0 && endedWithin(step, firstSeconds))
+                thenImage.exec(-1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    waitFor(child, status);
+    return true;
+}
 
 bool startDetached(const LaunchCommand& command) { return startDetached(command, Streams::Inherited); }
 

@@ -26,6 +26,12 @@ bool startDetached(const LaunchCommand& command, Streams streams);
 // exactly as without one; where the watcher cannot be started it simply runs unwatched.
 bool startDetached(const LaunchCommand& command, const LaunchCommand& watcher);
 
+// Runs `first`, then `then` once `first` has ended, in a process of their own that the caller
+// never waits for: it goes on after the caller ends, and holds none of its descriptors. Both
+// get /dev/null as their standard descriptors. A `first` that has not ended within
+// `firstSeconds` is left running, and `then` is not started. False when nothing could be forked.
+bool startDetachedChain(const LaunchCommand& first, int firstSeconds, const LaunchCommand& then);
+
 // Starts the program with /dev/null as its standard descriptors and waits for that one
 // process, touching no signal disposition: its exit status, or nothing when it could not be
 // started.

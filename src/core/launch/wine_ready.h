@@ -30,9 +30,9 @@ struct WineWarmUp {
 std::optional<WineWarmUp> planWineWarmUp(const EmulatorSettings& options, const StartEnvironment& environment);
 
 // The server, waited for until it listens (its first process ends then), then the program,
-// not waited for. Both get /dev/null for their standard descriptors: the server outlives the
-// launcher and must hold no pipe of whoever started it open. The server's time only runs once
-// a program has connected, so whoever calls this lets it finish, even when the launcher ends.
+// both in a process of their own that the launcher never waits for, with /dev/null for their
+// standard descriptors: the server outlives the launcher and must hold no pipe of whoever
+// started it open. Returns at once.
 void makeWineReady(const WineWarmUp& warmUp);
 
 }  // namespace kl
