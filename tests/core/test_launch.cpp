@@ -353,6 +353,68 @@ private slots:
         QVERIFY(!planWineWarmUp(options, env).has_value());
     }
 
+    // A wine that is a link to another installation's gets that installation's server, not
+    // a stale one beside the link; WINESERVER still comes first.
+    void wineServerBesideWhatTheLinkNames()
+    {
+        QTemporaryDir dir;
+        for (const char* folder : {"emu", "home/.wine", "bin", "opt/wine-10/bin"})
+            QDir().mkpath(dir.filePath(folder));
+        QFile exe(dir.filePath("emu/kalmora_boy.exe"));
+        QVERIFY(exe.open(QIODevice::WriteOnly));
+        exe.write(QByteArray("MZ\x90\0", 4));
+        exe.close();
+        writeScript(dir.filePath("home/.wine/system.reg"), "");
+        writeScript(dir.filePath("opt/wine-10/bin/wine"), "");
+        writeScript(dir.filePath("opt/wine-10/bin/wineserver"), "");
+        writeScript(dir.filePath("bin/wineserver"), "");  // a stale one, of another Wine
+        QVERIFY(QFile::link(dir.filePath("opt/wine-10/bin/wine"), dir.filePath("bin/wine")));
+        StartEnvironment env;
+        env.currentFolder = dir.path().toStdString();
+        env.path = dir.filePath("bin").toStdString();
+        env.home = dir.filePath("home").toStdString();
+        env.locale.loadsAsUtf8 = true;
+        EmulatorSettings options;
+        options.setText(Field::txtEmuPath, dir.filePath("emu").toStdString());
+        const auto warmUp = planWineWarmUp(options, env);
+        QVERIFY(warmUp);
+        QCOMPARE(QString::fromStdString(warmUp->server.program),
+                 QFileInfo(dir.filePath("opt/wine-10/bin/wineserver")).canonicalFilePath());
+        // Where the installation has none, the one beside the link is all there is.
+        QVERIFY(QFile::remove(dir.filePath("opt/wine-10/bin/wineserver")));
+        QCOMPARE(QString::fromStdString(planWineWarmUp(options, env)->server.program), dir.filePath("bin/wineserver"));
+    }
+
+    // Wine's short-name rule changed in wine-9.11 ("ntdll: Ignore leading dots in
+    // hash_short_file_name()"): releases up to 9.10 keep the old rule, from 9.11 on the new.
+    // A development build counted from 9.10 may or may not hold the change.
+    void wineVersionsGiveTheirRule_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("rule");  // "8", "10", or "-" where it cannot be read
+        QTest::newRow("Debian 12") << "wine-8.0 (Debian 8.0~repack-4)" << "8";
+        QTest::newRow("Ubuntu 24.04") << "wine-9.0 (Ubuntu 9.0~repack-4build3)" << "8";
+        QTest::newRow("a release candidate of 9.0") << "wine-9.0-rc3" << "8";
+        QTest::newRow("9.10") << "wine-9.10" << "8";
+        QTest::newRow("9.11") << "wine-9.11" << "10";
+        QTest::newRow("Staging 9.22") << "wine-9.22 (Staging)" << "10";
+        QTest::newRow("Debian 13") << "wine-10.0 (Debian 10.0~repack-6)" << "10";
+        QTest::newRow("old releases") << "wine-1.6.2" << "8";
+        QTest::newRow("a development build after 9.10") << "wine-9.10-123-gabcdef0" << "-";
+        QTest::newRow("a development build after 9.11") << "wine-9.11-40-g0123abc" << "10";
+        QTest::newRow("a development build after 8.0") << "wine-8.0-12-g89abcde" << "8";
+        QTest::newRow("no minor version") << "wine-9" << "-";
+        QTest::newRow("no version") << "wine-" << "-";
+        QTest::newRow("not Wine's text") << "no Wine" << "-";
+    }
+    void wineVersionsGiveTheirRule()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, rule);
+        const auto found = shortNameRuleOfVersion(version.toStdString());
+        QCOMPARE(!found ? QString("-") : *found == ShortNameRule::Wine8 ? QString("8") : QString("10"), rule);
+    }
+
     // "." and ".." are read by Windows from the text, by the kernel through links: the path
     // Wine is given is the kernel's, and names the file the kernel opens.
     void dotsInAFolderFollowTheKernel()
@@ -429,7 +491,7 @@ private slots:
         QVERIFY(std::fopen(path.c_str(), "w") ? true : false);
         int asked = 0;
         for (const auto& [version, expected] : {std::pair<std::string, QString>{"wine-8.0 (Debian 8.0~repack-4)", wine8},
-                                                {"wine-10.0", wine10}, {"wine-9.5", ""}, {"no Wine", ""}}) {
+                                                {"wine-10.0", wine10}, {"wine-9.10-5-g1234567", ""}, {"no Wine", ""}}) {
             const WindowsPath result = windowsPathFor(path, AnsiCharacters::Ascii, [&, v = version] {
                 ++asked;
                 return shortNameRuleOfVersion(v);

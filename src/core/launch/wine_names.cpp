@@ -310,18 +310,35 @@ std::optional<ShortNameRule> shortNameRuleOfVersion(std::string_view version)
     const std::size_t at = version.find("wine-");
     if (at == std::string_view::npos)
         return std::nullopt;
-    int major = 0;
     std::size_t i = at + 5;
-    for (; i < version.size() && version[i] >= '0' && version[i] <= '9' && major < 1000; ++i)
-        major = major * 10 + (version[i] - '0');
-    if (i == at + 5)
+    const auto number = [&]() -> std::optional<int> {
+        int value = 0;
+        const std::size_t start = i;
+        for (; i < version.size() && version[i] >= '0' && version[i] <= '9' && value < 1000; ++i)
+            value = value * 10 + (version[i] - '0');
+        return i == start ? std::nullopt : std::optional(value);
+    };
+    const auto major = number();
+    if (!major)
         return std::nullopt;
-    // Wine 8 is the last known to follow the old rule, Wine 10 the first known to follow the new.
-    if (major <= 8)
-        return ShortNameRule::Wine8;
-    if (major >= 10)
-        return ShortNameRule::Wine10;
-    return std::nullopt;
+    std::optional<int> minor;
+    if (i < version.size() && version[i] == '.') {
+        ++i;
+        minor = number();
+    }
+    if (!minor && *major == 9)
+        return std::nullopt;
+    // The rule changed in wine-9.11 ("ntdll: Ignore leading dots in hash_short_file_name()");
+    // it is the same from wine-8.0 to 9.10, and from 9.11 to 10.0 and later.
+    const int release = *major * 1000 + minor.value_or(0);
+    if (release == 9010) {
+        // A development build counted from 9.10 ("wine-9.10-123-gabcdef0") may hold the
+        // change or not.
+        const std::string_view rest = version.substr(i);
+        if (rest.size() > 1 && rest[0] == '-' && rest[1] >= '0' && rest[1] <= '9')
+            return std::nullopt;
+    }
+    return release <= 9010 ? ShortNameRule::Wine8 : ShortNameRule::Wine10;
 }
 
 WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi, const ShortNameRuleOfWine& ruleOfWine)

@@ -53,8 +53,9 @@ struct WindowsPath {
 WindowsPath windowsPathFor(const std::string& absolutePath, AnsiCharacters ansi,
                            const ShortNameRuleOfWine& ruleOfWine = {});
 
-// The rule of a Wine by its version text ("wine-8.0 (Debian 8.0~repack-4)"); nothing for the
-// versions between, whose rule is not known here.
+// The rule of a Wine by its version text ("wine-8.0 (Debian 8.0~repack-4)"): the old one up
+// to wine-9.10, the new one from wine-9.11; nothing for a text that does not say which (a
+// development build after 9.10, no version).
 std::optional<ShortNameRule> shortNameRuleOfVersion(std::string_view version);
 
 }  // namespace kl

@@ -11,23 +11,24 @@ namespace kl {
 namespace {
 
 // The server of the same Wine installation: the one WINESERVER names (as Wine itself honours
-// it), else the one beside the wine program or beside what a link to it names. A server from
-// another installation would refuse that Wine's programs, so none is looked for elsewhere.
+// it), else the one beside what the wine program is once links are followed (a ~/bin/wine
+// linking to /opt/wine-10/bin/wine is that Wine, whatever else lies in ~/bin), else the one
+// beside the wine program as found. A server from another installation would refuse that
+// Wine's programs, so none is looked for elsewhere.
 std::optional<std::string> wineServerFor(const std::string& wine, const StartEnvironment& environment)
 {
     if (!environment.wineServer.empty())
         return isExecutableFile(environment.wineServer) ? std::optional(environment.wineServer) : std::nullopt;
+    if (char* real = ::realpath(wine.c_str(), nullptr)) {
+        const std::string besideReal = joinAlways(splitPath(real).folder, "wineserver", kNativeStyle);
+        std::free(real);
+        if (isExecutableFile(besideReal))
+            return besideReal;
+    }
     const std::string beside = joinAlways(splitPath(wine).folder, "wineserver", kNativeStyle);
     if (isExecutableFile(beside))
         return beside;
-    std::optional<std::string> besideReal;
-    if (char* real = ::realpath(wine.c_str(), nullptr)) {
-        const std::string candidate = joinAlways(splitPath(real).folder, "wineserver", kNativeStyle);
-        std::free(real);
-        if (isExecutableFile(candidate))
-            besideReal = candidate;
-    }
-    return besideReal;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -60,9 +61,10 @@ std::optional<WineWarmUp> planWineWarmUp(const EmulatorSettings& options, const 
 
 void makeWineReady(const WineWarmUp& warmUp)
 {
-    runQuietly(warmUp.server);
-    // The program must follow: a server no program ever connects to stays for good.
-    startDetached(warmUp.program, Streams::Null);
+    // The program must follow the server however long that takes to listen (a server no
+    // program ever connects to stays for good), and the launcher must be free to end at any
+    // time: so both run in a process of their own, and the server's own time bounds the wait.
+    startDetachedChain(warmUp.server, kWineServerSeconds, warmUp.program);
 }
 
 }  // namespace kl
