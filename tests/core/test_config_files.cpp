@@ -11,6 +11,7 @@
 #include "config/gui_settings.h"
 #include "config/options_scope.h"
 #include "config/play_times.h"
+#include "config/recent_games.h"
 #include "config/settings_file.h"
 #include "config/text_file.h"
 
@@ -563,6 +564,54 @@ private slots:
         QVERIFY(loaded);
         const bool ours = after.startsWith("kalmora-launcher play times 1\n");
         QCOMPARE(loaded->size(), static_cast<std::size_t>(ours ? after.count('\0') : 0));
+    }
+
+    // Both state files as dotfile managers and damage leave them: a link stays a link and its
+    // target changes (a missing target is made); a damaged file, or one over the size limit,
+    // is set aside as <file>.damaged with its exact bytes before the new content is written.
+    void stateFilesThroughLinksAndDamage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("state");
+        for (const char* file : {"play-times", "recent-games"})
+            for (const char* state : {"linked", "dangling link", "damaged", "too large"})
+                QTest::newRow(qPrintable(QString("%1, %2").arg(file, state))) << file << state;
+    }
+    void stateFilesThroughLinksAndDamage()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, state);
+        const ConfigLocation where{false, m_dir.path().toStdString(), {}};
+        const bool play = file == "play-times";
+        const auto record = [&](const char* rom, std::int64_t end) {
+            Sha1 game;
+            game.fill(static_cast<std::uint8_t>(end));
+            return play ? recordSession(where, {game, rom, std::chrono::seconds(10), end}) : recordRecentGame(where, rom);
+        };
+        const QString named = m_dir.filePath(file), target = m_dir.filePath("elsewhere/" + file);
+        QByteArray before;
+        if (state == "linked" || state == "dangling link") {
+            QVERIFY(QDir().mkpath(m_dir.filePath("elsewhere")));
+            QVERIFY(::symlink("elsewhere/" + file.toUtf8(), named.toUtf8()) == 0);
+            if (state == "linked") {
+                QVERIFY(record("/r/old.vb", 1));
+                QVERIFY(QFileInfo(named).isSymLink());
+            }
+        } else {
+            before = state == "damaged" ? QByteArray("not a state file\n") : QByteArray(8 << 20, '/');
+            writeBytes(named, before);
+        }
+        QVERIFY(record("/r/new.vb", 2));
+        if (state == "linked" || state == "dangling link") {
+            QVERIFY(QFileInfo(named).isSymLink());
+            QCOMPARE(QFileInfo(target).isFile() && !QFileInfo(target).isSymLink(), true);
+            QVERIFY(readAll(target).contains("/r/new.vb"));
+            QCOMPARE(readAll(target).contains("/r/old.vb"), state == "linked");
+        } else {
+            QCOMPARE(readAll(named + ".damaged"), before);
+            QVERIFY(readAll(named).contains("/r/new.vb"));
+            QVERIFY(!readAll(named).contains(before.left(16)));
+        }
     }
 
     // Eight sessions ending at once in eight processes, ten times over: every one lands.

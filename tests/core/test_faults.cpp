@@ -18,6 +18,8 @@
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
 #include "config/gui_settings.h"
+#include "config/play_times.h"
+#include "config/recent_games.h"
 #include "config/settings_file.h"
 
 using namespace kl;
@@ -38,6 +40,23 @@ extern "C" struct dirent* readdir(DIR* dir)
     if (g_readdirFailAfter > 0)
         --g_readdirFailAfter;
     return real(dir);
+}
+
+// read as the program sees it: when told to, a read of a regular file fails with EIO, as a
+// failing disk or a network file system's may.
+namespace {
+bool g_regularReadsFail = false;
+}
+extern "C" ssize_t read(int fd, void* buffer, size_t size)
+{
+    using Real = ssize_t (*)(int, void*, size_t);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "read"));
+    struct stat status {};
+    if (g_regularReadsFail && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd, buffer, size);
 }
 
 namespace {
@@ -304,6 +323,36 @@ private slots:
         QCOMPARE(listing.error, ListingError::Unreadable);
         QVERIFY(listing.names.empty());
         QCOMPARE(listFolder(dir.path().toStdString(), "*.vb").names.size(), std::size_t(50));
+    }
+
+    // A state file that cannot be read is not replaced by one holding only the new change.
+    void unreadableStateFilesAreKept_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("play times") << "play-times";
+        QTest::newRow("recent games") << "recent-games";
+    }
+    void unreadableStateFilesAreKept()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const ConfigLocation where{false, dir.path().toStdString(), {}};
+        const auto record = [&](const char* rom, std::int64_t end) {
+            Sha1 game;
+            game.fill(static_cast<std::uint8_t>(end));
+            return file == "play-times" ? recordSession(where, {game, rom, std::chrono::seconds(30), end})
+                                        : recordRecentGame(where, rom);
+        };
+        QVERIFY(record("/r/old.vb", 100));
+        const QByteArray before = readAll(dir.filePath(file));
+        g_regularReadsFail = true;
+        const bool recorded = record("/r/new.vb", 200);
+        g_regularReadsFail = false;
+        QVERIFY(!recorded);
+        QCOMPARE(readAll(dir.filePath(file)), before);
+        QVERIFY(!QFile::exists(dir.filePath(file + ".damaged")));
+        QVERIFY(record("/r/new.vb", 200));  // and once the disk reads again, both are there
+        QVERIFY(readAll(dir.filePath(file)).contains("/r/old.vb"));
     }
 
     void hostileFileContents_data()

@@ -64,24 +64,29 @@ std::string playTimesFolder(const ConfigLocation& location)
     return userStateFolder();
 }
 
-// Reads, changes and writes the file under its lock. A file of a newer launcher is left as it
-// is; a damaged one is replaced.
+// Reads, changes and writes the file under its lock. A file of a newer launcher, or one that
+// could not be read, is left as it is; a damaged one is set aside, then replaced.
 template <class Change>
 bool changePlayTimes(const ConfigLocation& location, Change change)
 {
     const std::string folder = playTimesFolder(location);
     if (folder != location.folder && !makeFolders(folder, 0700))
         return false;
-    const std::string path = joinAlways(folder, kPlayTimesName, kNativeStyle);
+    const std::string path = followLinks(joinAlways(folder, kPlayTimesName, kNativeStyle));
     const FileLock lock(path);
     if (!lock.held())
         return false;
-    const auto bytes = readWholeFile(path, kMaxFileSize);
-    auto records = bytes ? parsePlayTimes(*bytes) : std::nullopt;
-    if (!records && bytes && bytes->starts_with(kAnyVersion) && !bytes->starts_with(kVersionLine))
+    const auto bytes = readStateForChange(path, kMaxFileSize);
+    if (!bytes)
         return false;
-    if (!records)
+    auto records = parsePlayTimes(*bytes);
+    if (!records && bytes->starts_with(kAnyVersion) && !bytes->starts_with(kVersionLine))
+        return false;
+    if (!records) {
+        if (!bytes->empty() && !setAsideDamaged(path))
+            return false;
         records.emplace();
+    }
     change(*records);
     return writeFileAtomically(path, formatPlayTimes(*records));
 }

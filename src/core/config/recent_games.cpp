@@ -13,20 +13,25 @@ namespace {
 // Ten paths of at most PATH_MAX; anything larger is not a file of ours.
 constexpr std::size_t kMaxFileSize = kRecentGamesKept * 4097;
 
-// Reads, changes and writes the list under its lock. A portable copy's Data is the user's to
-// make; an installed copy makes its state folder.
+// Reads, changes and writes the list under its lock, as the play times are. A portable
+// copy's Data is the user's to make; an installed copy makes its state folder.
 template <class Change>
 bool changeList(const ConfigLocation& location, Change change)
 {
     const std::string folder = stateFolder(location);
     if (location.installed && !makeFolders(folder, 0700))
         return false;
-    const std::string path = recentGamesPath(location);
+    const std::string path = followLinks(recentGamesPath(location));
     const FileLock lock(path);
     if (!lock.held())
         return false;
-    const auto bytes = readWholeFile(path, kMaxFileSize);
-    std::vector<std::string> games = bytes ? parseRecentGames(*bytes) : std::vector<std::string>{};
+    const auto bytes = readStateForChange(path, kMaxFileSize);
+    if (!bytes)
+        return false;
+    std::vector<std::string> games = parseRecentGames(*bytes);
+    // Every list of ours names a game; bytes that name none are damage.
+    if (games.empty() && !bytes->empty() && !setAsideDamaged(path))
+        return false;
     change(games);
     if (games.size() > kRecentGamesKept)
         games.resize(kRecentGamesKept);

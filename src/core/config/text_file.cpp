@@ -153,14 +153,30 @@ int createTemporary(int folder, std::string_view base, std::string& name)
 
 }  // namespace
 
+std::string followLinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        if (char* resolved = ::realpath(current.c_str(), nullptr)) {
+            std::string target = resolved;
+            std::free(resolved);
+            return target;
+        }
+        // realpath refuses a link whose target is missing: that one is followed by hand.
+        char target[4096];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+        if (n <= 0 || static_cast<std::size_t>(n) == sizeof target)
+            return current;
+        const std::string named(target, static_cast<std::size_t>(n));
+        current = named.front() == '/' ? named : joinAlways(splitPath(current).folder, named, kNativeStyle);
+    }
+    return current;
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view content)
 {
     // Write through a link to the file it names, so a linked configuration stays linked.
-    std::string target = path;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
+    const std::string target = followLinks(path);
     const FileStatus existing = fileStatus(target);
     const bool exists = existing.kind != FileKind::Missing;
     if (exists && existing.kind != FileKind::Regular)
@@ -229,9 +245,20 @@ bool hasContent(const std::string& path)
 
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit)
 {
+    ReadFailure why;
+    return readWholeFile(path, limit, why);
+}
+
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit, ReadFailure& why)
+{
+    why = ReadFailure::Unreadable;
+    errno = 0;  // a name that opens but is no regular file leaves errno as it was
     const int fd = openRegularFile(path);
-    if (fd < 0)
+    if (fd < 0) {
+        if (errno == ENOENT)
+            why = ReadFailure::Missing;
         return std::nullopt;
+    }
     std::string bytes;
     char buffer[65536];
     ssize_t n;
@@ -239,14 +266,32 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t li
         if (n > 0)
             bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > limit) {
-            n = -1;
-            break;
+            why = ReadFailure::TooLarge;
+            ::close(fd);
+            return std::nullopt;
         }
     }
     ::close(fd);
     if (n != 0)
         return std::nullopt;
+    why = ReadFailure::None;
     return bytes;
+}
+
+std::optional<std::string> readStateForChange(const std::string& path, std::size_t limit)
+{
+    ReadFailure why;
+    auto bytes = readWholeFile(path, limit, why);
+    if (why == ReadFailure::Missing)
+        return std::string();
+    if (why == ReadFailure::TooLarge && setAsideDamaged(path))
+        return std::string();
+    return bytes;
+}
+
+bool setAsideDamaged(const std::string& path)
+{
+    return ::rename(path.c_str(), (path + ".damaged").c_str()) == 0;
 }
 
 bool keepDamagedCopy(const std::string& path)

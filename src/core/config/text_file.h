@@ -33,6 +33,11 @@ private:
     bool m_failed = false;
 };
 
+// The file a path names once every symbolic link on it is followed, a last link whose
+// target is missing included: a save or a lock through a link reaches what it names, and
+// the link stays a link.
+std::string followLinks(const std::string& path);
+
 // Writes the whole content to a temporary file beside the target and renames it over the
 // target once it is complete and flushed, so a failed save leaves the old file whole. The
 // temporary files of saves that were killed part-way are removed by the next save.
@@ -59,6 +64,18 @@ bool hasContent(const std::string& path);
 // The file's bytes, read without waiting on a pipe or device; nothing when it is not a
 // regular file, cannot be read, or holds more than the limit.
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit = static_cast<std::size_t>(-1));
+// Why readWholeFile gave nothing.
+enum class ReadFailure { None, Missing, TooLarge, Unreadable };
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit, ReadFailure& why);
+
+// For a state file changed under its lock (path as followLinks gives it): the bytes the change
+// starts from, empty for a missing file and for one over the limit, which is set aside as
+// damaged first. Nothing when the file could not be read: its content may be whole, so it
+// must not be replaced by one holding only the change.
+std::optional<std::string> readStateForChange(const std::string& path, std::size_t limit);
+// Renames a state file that cannot be understood to <path>.damaged, replacing an older one.
+bool setAsideDamaged(const std::string& path);
+
 // Keeps the exact bytes of the file as <path>.damaged, replacing an older copy of that name,
 // before a save replaces the file. False when nothing could be kept.
 bool keepDamagedCopy(const std::string& path);
