@@ -610,6 +610,32 @@ private slots:
         }
     }
 
+    // A button's access key clicks it on the key itself, with no timer run in between, and a
+    // key held down is one click, not one per repeat.
+    void accessKeyClicksAtOnce()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        fx.select("A Game.VB");
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_L, Qt::AltModifier);
+        QCoreApplication::processEvents();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            // A key event that is not the system's goes through the shortcuts as it would.
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_L, Qt::AltModifier, QStringLiteral("l"), true);
+            QApplication::sendEvent(&w, &held);
+        }
+        QTest::qWait(300);
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
+        QCoreApplication::processEvents();
+        QCOMPARE(fx.platform.boxes.size(), 1);  // Show parameter
+    }
+
     void previewWithAndWithoutAFile()
     {
         WindowFixture fx;
@@ -998,6 +1024,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QSize fixed = w.size();
         w.windowHandle()->setWindowStates(Qt::WindowMaximized);
+        // While the request is followed, a work area smaller than the window (a phone's, a
+        // small screen at a large scale) is a size both bounds allow.
+        QVERIFY(w.minimumWidth() < fixed.width() / 2 && w.minimumHeight() < fixed.height() / 2);
+        QVERIFY(w.maximumWidth() > fixed.width() && w.maximumHeight() > fixed.height());
         QTRY_VERIFY(!(w.windowState() & Qt::WindowMaximized));
         QTRY_COMPARE(w.maximumSize(), fixed);
         QCOMPARE(w.minimumSize(), fixed);

@@ -1,10 +1,13 @@
 // Behaviour of the custom controls: greyed check boxes, links, the tab strip, tracking frames.
 #include "controls.h"
 
+#include <QAbstractButton>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QStylePainter>
+#include <QTimer>
 
 void CheckBox::nextCheckState()
 {
@@ -156,4 +159,22 @@ void TrackingGroupBox::mouseMoveEvent(QMouseEvent* event)
     emit mouseMoved();
     QGroupBox::mouseMoveEvent(event);
     event->accept();
+}
+
+void clickAtOnceByAccessKey(QAbstractButton* button)
+{
+    const QKeySequence key = QKeySequence::mnemonic(button->text());
+    if (key.isEmpty())
+        return;
+    button->setShortcut(QKeySequence());
+    auto* shortcut = new QShortcut(key, button);
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated, button, [button] {
+        button->click();
+        button->setDown(true);
+        QTimer::singleShot(100, button, [button] { button->setDown(false); });
+    });
+    // Two controls share the key: it moves between them, as Qt's own access keys do.
+    QObject::connect(shortcut, &QShortcut::activatedAmbiguously, button,
+                     [button] { button->setFocus(Qt::ShortcutFocusReason); });
 }

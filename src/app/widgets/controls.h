@@ -9,6 +9,13 @@
 
 #include <vector>
 
+class QAbstractButton;
+
+// Qt answers a button's access key with an animated click: the command starts only once the
+// button has shown itself pressed for a tenth of a second. This makes the key click at once,
+// the pressed look following, and a held key one click rather than one per repeat.
+void clickAtOnceByAccessKey(QAbstractButton* button);
+
 // A two-state box that can still show the greyed state a configuration file asks for;
 // a click on a greyed box checks it, as the classic auto check box does.
 class CheckBox : public QCheckBox {

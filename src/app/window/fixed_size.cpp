@@ -50,6 +50,9 @@ void FixedSizeKeeper::stateChanged(Qt::WindowState state)
     if (!m_following) {
         m_following = true;
         m_sawOtherSize = false;
+        // Both bounds: Qt's Wayland window clamps a maximized size to the minimum, and a work
+        // area smaller than the window is as much a protocol error as one larger.
+        m_window->setMinimumSize(0, 0);
         m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     m_fallback.start();

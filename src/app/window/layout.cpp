@@ -150,6 +150,8 @@ void WindowControls::buildControls(QMainWindow& window, QObject* mouseWatcher)
     cmdHelp->setGeometry(twipRect(5795, 5690, 1575, 435));
     cmdExit = make<QPushButton>(central, "cmdExit", QStringLiteral("E&xit"));
     cmdExit->setGeometry(twipRect(7530, 5690, 795, 435));
+    for (QPushButton* command : {cmdLaunch, cmdHelp, cmdExit})
+        clickAtOnceByAccessKey(command);
     buildStatusPanel(central);
     buildMenus(window);
     setTabOrder();
