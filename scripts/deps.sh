@@ -16,7 +16,7 @@ test=(
   desktop-file-utils appstream shared-mime-info hicolor-icon-theme libglib2.0-bin
   lintian
   clang libclang-rt-14-dev libbenchmark-dev
-  wine wine64 gcc-mingw-w64-x86-64-win32
+  wine wine64 gcc-mingw-w64-x86-64-win32 locales
   mame-data
   weston qt6-wayland imagemagick
 )

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <locale.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "browser/file_ops.h"
 #include "browser/folder_listing.h"
 #include "config/gui_settings.h"
+#include "launch/wine_names.h"
 #include "config/play_times.h"
 #include "config/recent_games.h"
 #include "config/settings_file.h"
@@ -57,6 +60,22 @@ extern "C" ssize_t read(int fd, void* buffer, size_t size)
         return -1;
     }
     return real(fd, buffer, size);
+}
+
+// newlocale as the program sees it: when told to, C.UTF-8 is missing, as on a system built
+// without it.
+namespace {
+bool g_noUnicodeLocale = false;
+}
+extern "C" locale_t newlocale(int mask, const char* name, locale_t base)
+{
+    using Real = locale_t (*)(int, const char*, locale_t);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "newlocale"));
+    if (g_noUnicodeLocale && name && std::strcmp(name, "C.UTF-8") == 0) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    return real(mask, name, base);
 }
 
 namespace {
@@ -353,6 +372,29 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(file + ".damaged")));
         QVERIFY(record("/r/new.vb", 200));  // and once the disk reads again, both are there
         QVERIFY(readAll(dir.filePath(file)).contains("/r/old.vb"));
+    }
+
+    // Without C.UTF-8 a name that is not ASCII cannot be folded as Wine folds it for a short
+    // name's hash: it gets none, and its start is refused, rather than a short name that may
+    // open another file. ASCII names need no locale. (The locale is loaded once, here first.)
+    void shortNamesWithoutUnicodeCaseFolding()
+    {
+        QTemporaryDir dir;
+        const QByteArray accented = "Caf\xc3\xa9 Cr\xc3\xa8me.vb";
+        writeAll(dir.filePath(QString::fromUtf8(accented)), "x");
+        writeAll(dir.filePath("q\"uote.vb"), "x");
+        const std::string folder = QFileInfo(dir.path()).canonicalFilePath().toStdString();
+        g_noUnicodeLocale = true;
+        const auto shortName = wineShortName(wineWideName(accented.toStdString()));
+        const WindowsPath path = windowsPathFor(folder + '/' + accented.toStdString(), AnsiCharacters::Ascii);
+        g_noUnicodeLocale = false;
+        QVERIFY(!shortName);
+        QCOMPARE(path.refusal, WindowsPath::Refusal::NoShortName);
+        QCOMPARE(wineShortName(wineWideName("q\"uote.vb")), std::optional<std::string>("Q_UO~CVB.VB"));
+        // An ASCII name that goes by its short name, beside the accented one: that one might
+        // share it.
+        QCOMPARE(windowsPathFor(folder + "/q\"uote.vb", AnsiCharacters::Ascii).refusal,
+                 WindowsPath::Refusal::NoShortName);
     }
 
     void hostileFileContents_data()

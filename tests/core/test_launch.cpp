@@ -282,7 +282,8 @@ private slots:
         QCOMPARE(seen.join(' '), QString(changes));
         QCOMPARE(wineAnsiCharacters(locale, made) == AnsiCharacters::Windows1252, western);
         // Where nothing is changed, the language of the locale decides.
-        for (const auto& [name, code] : {std::pair{"de_DE.UTF-8", true}, {"ja_JP.UTF-8", false}, {"C.UTF-8", true}})
+        for (const auto& [name, code] : {std::pair{"de_DE.UTF-8", true}, {"ja_JP.UTF-8", false}, {"C.UTF-8", true},
+                                         {"sq_AL.UTF-8", false}, {"pt_BR.UTF-8", true}})
             QCOMPARE(wineAnsiCharacters({"", "", name, true}, {}) == AnsiCharacters::Windows1252, code);
     }
 

@@ -2,7 +2,8 @@
  * argument as an old ANSI C program does (argv and fopen) and as a Unicode one does
  * (CommandLineToArgvW and _wfopen), and writes the first line each read, and the argument
  * itself, to record.txt in its working folder (whole, through a rename). With
- * KL_STAND_IN_SECONDS it then plays for that long. */
+ * KL_STAND_IN_SECONDS it then plays for that long. With --code-page alone it prints its
+ * ANSI code page. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,6 +27,10 @@ static void first_line(FILE *f, char *line, size_t size)
 int main(int argc, char **argv)
 {
     char ansi[256], wide[256];
+    if (argc == 2 && strcmp(argv[1], "--code-page") == 0) { /* the ANSI code page Wine gave it */
+        printf("%u\n", GetACP());
+        return 0;
+    }
     int wargc = 0;
     LPWSTR *wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
     first_line(argc > 1 ? fopen(argv[1], "rb") : NULL, ansi, sizeof ansi);

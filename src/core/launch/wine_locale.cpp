@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string_view>
 
 namespace kl {
@@ -72,15 +73,22 @@ AnsiCharacters wineAnsiCharacters(const LocaleVariables& locale, const std::vect
     }
     const std::string& name = !all.empty() ? all : !ctype.empty() ? ctype : locale.lang;
     const std::string_view language = std::string_view(name).substr(0, name.find_first_of("_.@"));
-    // Languages whose Windows locale has code page 1252; any other may have another, so only
-    // ASCII is sure to pass unchanged there.
-    static constexpr std::string_view kWestern[] = {"",   "C",  "POSIX", "af", "ca", "da", "de", "en",
-                                                    "es", "eu", "fi",    "fo", "fr", "ga", "gl", "id",
-                                                    "is", "it", "ms",    "nb", "nl", "nn", "no", "pt",
-                                                    "sq", "sv", "sw"};
-    return std::find(std::begin(kWestern), std::end(kWestern), language) != std::end(kWestern)
+    const auto western = wineWesternLanguages();
+    return language.empty() || language == "C" || language == "POSIX"
+                   || std::find(western.begin(), western.end(), language) != western.end()
                ? AnsiCharacters::Windows1252
                : AnsiCharacters::Ascii;
+}
+
+std::span<const std::string_view> wineWesternLanguages()
+{
+    // What Wine's own locale data gives code page 1252 (LOCALE_IDEFAULTANSICODEPAGE), each
+    // checked with real Wine: not a map of countries, whose languages may differ (Albanian
+    // is 1250). A language Wine does not know falls back to 1252 today, but would change
+    // with the Wine that learns it, so none of those is here.
+    static constexpr std::string_view kWestern[] = {"af", "ca", "da", "de", "en", "es", "eu", "fi", "fo", "fr", "ga",
+                                                    "gl", "id", "is", "it", "ms", "nb", "nl", "nn", "pt", "sv", "sw"};
+    return kWestern;
 }
 
 }  // namespace kl

@@ -2,7 +2,9 @@
 // and a Windows program's ANSI code page follows that locale's language.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command_line.h"
@@ -29,5 +31,8 @@ std::vector<EnvironmentChange> wineLocaleChanges(const LocaleVariables& locale);
 enum class AnsiCharacters { Windows1252, Ascii };
 // For the locale Wine gets after the changes.
 AnsiCharacters wineAnsiCharacters(const LocaleVariables& locale, const std::vector<EnvironmentChange>& changes);
+// The languages (the part of a locale's name before '_', '.' or '@') whose ANSI code page is
+// 1252 under Wine; C, POSIX and no locale at all are too.
+std::span<const std::string_view> wineWesternLanguages();
 
 }  // namespace kl

@@ -8,6 +8,7 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,19 @@ char32_t decodeAsWine(unsigned char lead, std::string_view text, std::size_t& ne
 
 bool isAsciiIn(char16_t c, std::u16string_view set) { return c < 0x80 && set.find(c) != std::u16string_view::npos; }
 
+// Unicode's case mappings, from the C library's C.UTF-8 (checked once). A system without that
+// locale cannot fold a name as Wine does, and a hash folded otherwise names another file.
+locale_t unicodeLocale()
+{
+    static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return unicode;
+}
+
+bool foldsLikeWine(std::u16string_view name)
+{
+    return unicodeLocale() || std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; });
+}
+
 // Wine's case folding for the short name's hash: Unicode's simple mappings of the BMP, kept
 // only where lower and upper case map back to each other (so not for U+0130 or U+212A).
 char16_t toLower(char16_t c)
@@ -81,9 +95,7 @@ char16_t toLower(char16_t c)
         return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
     if (c >= 0xD800 && c <= 0xDFFF)
         return c;
-    static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (!unicode)
-        return c;
+    const locale_t unicode = unicodeLocale();
     const wint_t lower = ::towlower_l(c, unicode);
     return lower <= 0xFFFF && ::towupper_l(lower, unicode) == c ? static_cast<char16_t>(lower) : c;
 }
@@ -233,6 +245,8 @@ WindowsPath shortNameIn(const std::string& folder, const std::string& name, cons
         if (other == name || other == "." || other == "..")
             continue;
         const std::u16string otherWide = wineWideName(other);
+        if (!foldsLikeWine(otherWide))
+            return {{}, WindowsPath::Refusal::NoShortName, name, {}};  // it may share the short name
         bool shared = sameAscii(otherWide, *chosen);
         for (const ShortNameRule rule : rules)
             shared = shared || wineShortName(otherWide, rule) == chosen;
@@ -269,7 +283,7 @@ std::u16string wineWideName(std::string_view unixName)
 
 std::optional<std::string> wineShortName(std::u16string_view name, ShortNameRule rule)
 {
-    if (name.empty() || isLegal8dot3(name))
+    if (name.empty() || isLegal8dot3(name) || !foldsLikeWine(name))
         return std::nullopt;
     // The hash is Wine's (hash_short_file_name), over the name folded to lower case.
     std::uint16_t hash = 0xbeef;

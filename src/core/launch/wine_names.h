@@ -24,7 +24,8 @@ std::u16string wineWideName(std::string_view unixName);
 enum class ShortNameRule { Wine8, Wine10 };
 
 // The DOS short name Wine gives a long name (upper case, such as "TRAI~5Y5.VB_"), or nothing
-// for a legal 8.3 name, which has none.
+// for a legal 8.3 name, which has none, and for a name that is not ASCII where the C library
+// has no C.UTF-8 to fold it with as Wine does.
 std::optional<std::string> wineShortName(std::u16string_view longName, ShortNameRule rule = ShortNameRule::Wine8);
 
 // Which rule the Wine in use follows, asked only where the rules differ for a name; nothing
