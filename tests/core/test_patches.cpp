@@ -1,0 +1,253 @@
+// The patch readers: the patches Floating IPS made (and the UPS it applies) give exactly their
+// images; hand-made records reach each rule of the formats; checksums, bounds and damage are
+// refused with a reason.
+#include <QtTest>
+
+#include <zlib.h>
+
+#include "../support/patch_images.h"
+#include "rom/patch.h"
+
+using namespace kl;
+using Status = PatchOutcome::Status;
+
+namespace {
+
+std::string fixtureFile(const QString& name)
+{
+    QFile f(QStringLiteral(KL_PATCH_FIXTURES "/") + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+std::string le32(std::uint32_t value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[std::size_t(i)] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
+std::uint32_t crcOf(const std::string& bytes)
+{
+    return static_cast<std::uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
+}
+
+// A UPS or BPS patch with its footer's CRC-32s replaced where given, its own made to match
+// unless `ownWrong`.
+std::string refooted(std::string patch, std::optional<std::uint32_t> source, std::optional<std::uint32_t> target,
+                     bool ownWrong = false)
+{
+    if (source)
+        patch.replace(patch.size() - 12, 4, le32(*source));
+    if (target)
+        patch.replace(patch.size() - 8, 4, le32(*target));
+    const std::uint32_t own = crcOf(patch.substr(0, patch.size() - 4));
+    patch.replace(patch.size() - 4, 4, le32(ownWrong ? own ^ 1 : own));
+    return patch;
+}
+
+std::string ips(std::initializer_list<std::string> records, std::string end = "EOF")
+{
+    std::string patch = "PATCH";
+    for (const std::string& r : records)
+        patch += r;
+    return patch + end;
+}
+
+std::string be(std::uint32_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+}  // namespace
+
+class TestPatches : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Made by Floating IPS (IPS, BPS in its delta and linear modes) or checked by its --apply
+    // (UPS), each applied to the generated source.
+    void publishedPatchesGiveTheirImage_data()
+    {
+        QTest::addColumn<QString>("patch");
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("IPS, records and a run") << "translated.ips" << "translated" << false;
+        QTest::newRow("IPS, cut by its length after EOF") << "halved.ips" << "halved" << false;
+        QTest::newRow("BPS delta: every action, offsets backwards") << "translated.bps" << "translated" << true;
+        QTest::newRow("BPS delta: twice the image") << "doubled.bps" << "doubled" << true;
+        QTest::newRow("BPS linear: half the image") << "halved.bps" << "halved" << true;
+        QTest::newRow("UPS, same size") << "translated.ups" << "translated" << true;
+        QTest::newRow("UPS, longer than the image") << "padded.ups" << "padded" << true;
+        QTest::newRow("UPS, shorter than the image") << "halved.ups" << "halved" << true;
+    }
+    void publishedPatchesGiveTheirImage()
+    {
+        QFETCH(QString, patch);
+        QFETCH(QString, image);
+        QFETCH(bool, checked);
+        const std::string bytes = fixtureFile(patch);
+        QVERIFY(!bytes.empty());
+        const PatchOutcome outcome = applyPatch(fixture::source(), bytes);
+        QCOMPARE(int(outcome.status), int(Status::Applied));
+        QVERIFY(outcome.result == fixture::named(image.toStdString()));
+        QCOMPARE(outcome.checks.has_value(), checked);
+        // A checked patch knows its result: applied to that, it is applied already.
+        if (checked)
+            QCOMPARE(int(applyPatch(fixture::named(image.toStdString()), bytes).status), int(Status::AlreadyApplied));
+    }
+
+    // IPS records by hand: a run, the offset that reads as "EOF", growth, and damage.
+    void ipsRecords_data()
+    {
+        QTest::addColumn<QByteArray>("patch");
+        QTest::addColumn<int>("imageSize");
+        QTest::addColumn<QString>("expected");  // "<offset>=<hex>;…" and "size=<n>", or "damaged: <words>"
+        const auto b = [](const std::string& s) { return QByteArray::fromStdString(s); };
+        QTest::newRow("a run") << b(ips({be(0x10, 3) + be(0, 2) + be(4, 2) + "\x7f"})) << 0x4000 << "16=7f7f7f7f;20=00";
+        QTest::newRow("a record at 0x454F46") << b(ips({be(0x454F46, 3) + be(2, 2) + "\xab\xcd"})) << 0x800000
+                                               << "4542278=abcd;size=8388608";
+        QTest::newRow("growing the image") << b(ips({be(0x3fff, 3) + be(2, 2) + "AB"})) << 0x4000
+                                           << "damaged: the patched image has 16385 bytes";
+        QTest::newRow("growing to an image's size") << b(ips({be(0x7fff, 3) + be(1, 2) + "A"})) << 0x4000
+                                                    << "32767=41;size=32768";
+        QTest::newRow("cut by its length") << b(ips({}, "EOF" + be(0x4000, 3))) << 0x8000 << "size=16384";
+        QTest::newRow("no EOF") << b(std::string("PATCH") + be(0x10, 3) + be(1, 2) + "A") << 0x4000
+                                << "damaged: it ends before its end marker";
+        QTest::newRow("ends in a record") << b(std::string("PATCH") + be(0x10, 3) + be(9, 2) + "AB") << 0x4000
+                                          << "damaged: it ends part-way through a record";
+        QTest::newRow("a record past 16 MiB") << b(ips({be(0xffffff, 3) + be(2, 2) + "AB"})) << 0x4000
+                                              << "damaged: a record lies beyond the 16 MiB of an image";
+        QTest::newRow("no patch at all") << QByteArray("PATCX EOF") << 0x4000
+                                         << "damaged: it is no IPS, UPS or BPS patch";
+    }
+    void ipsRecords()
+    {
+        QFETCH(QByteArray, patch);
+        QFETCH(int, imageSize);
+        QFETCH(QString, expected);
+        const PatchOutcome outcome = applyPatch(std::string(std::size_t(imageSize), '\0'), patch.toStdString());
+        if (expected.startsWith("damaged: ")) {
+            QCOMPARE(int(outcome.status), int(Status::Damaged));
+            QVERIFY2(QString::fromStdString(outcome.reason).startsWith(expected.mid(9)), outcome.reason.c_str());
+            return;
+        }
+        QCOMPARE(int(outcome.status), int(Status::Applied));
+        for (const QString& part : expected.split(';')) {
+            const QStringList kv = part.split('=');
+            if (kv[0] == "size") {
+                QCOMPARE(outcome.result.size(), std::size_t(kv[1].toULongLong()));
+                continue;
+            }
+            const QByteArray want = QByteArray::fromHex(kv[1].toLatin1());
+            QCOMPARE(QByteArray::fromStdString(outcome.result.substr(kv[0].toULongLong(), std::size_t(want.size()))), want);
+        }
+    }
+
+    // Each of the three CRC-32s of a checked patch wrong in turn, and the bounds.
+    void checkedPatchesRefuse_data()
+    {
+        QTest::addColumn<QString>("patch");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        for (const char* patch : {"translated.bps", "translated.ups"}) {
+            const QString p = patch;
+            QTest::newRow(qPrintable(p + ": the source's CRC-32")) << p << "source" << int(Status::WrongSource) << "";
+            QTest::newRow(qPrintable(p + ": the result's CRC-32"))
+                << p << "target" << int(Status::Damaged) << "the patched image does not have the CRC-32";
+            QTest::newRow(qPrintable(p + ": its own CRC-32")) << p << "own" << int(Status::Damaged) << "its own CRC-32";
+            QTest::newRow(qPrintable(p + ": cut short")) << p << "cut" << int(Status::Damaged) << "its own CRC-32";
+            QTest::newRow(qPrintable(p + ": another image")) << p << "image" << int(Status::WrongSource) << "";
+            QTest::newRow(qPrintable(p + ": an overlong number")) << p << "overlong" << int(Status::Damaged)
+                                                                  << "a size in it is not a number";
+            QTest::newRow(qPrintable(p + ": made for 17 MiB")) << p << "huge" << int(Status::Damaged)
+                                                               << "it is made for more than the 16 MiB";
+        }
+        QTest::newRow("a patch over 16 MiB") << "translated.ips" << "big patch" << int(Status::Damaged)
+                                             << "it is larger than 16 MiB";
+        QTest::newRow("an image over 16 MiB") << "translated.ips" << "big image" << int(Status::Damaged)
+                                              << "the image is larger than 16 MiB";
+    }
+    void checkedPatchesRefuse()
+    {
+        QFETCH(QString, patch);
+        QFETCH(QString, change);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        std::string bytes = fixtureFile(patch), image = fixture::source();
+        const std::string magic = bytes.substr(0, 4);
+        if (change == "source")
+            bytes = refooted(bytes, crcOf(image) ^ 1, std::nullopt);
+        else if (change == "target")
+            bytes = refooted(bytes, std::nullopt, 0x12345678);
+        else if (change == "own")
+            bytes = refooted(bytes, std::nullopt, std::nullopt, true);
+        else if (change == "cut")
+            bytes.resize(bytes.size() / 2);
+        else if (change == "image")
+            image[100] = char(image[100] ^ 1);
+        else if (change == "overlong")
+            bytes = refooted(magic + std::string(12, '\0') + std::string(12, '\0'), std::nullopt, std::nullopt);
+        else if (change == "huge")  // a source size of 17 MiB, in the numbers' form
+            bytes = refooted(magic + std::string("\x00\x7f\x3e\x87", 4) + "\x80\x80" + std::string(12, '\0'),
+                             std::nullopt, std::nullopt);
+        else if (change == "big patch")
+            bytes += std::string(kMaxPatchedBytes, '\0');
+        else if (change == "big image")
+            image.resize(kMaxPatchedBytes + 1);
+        const PatchOutcome outcome = applyPatch(image, bytes);
+        QCOMPARE(int(outcome.status), status);
+        QVERIFY2(QString::fromStdString(outcome.reason).startsWith(reason), outcome.reason.c_str());
+        QVERIFY(outcome.result.empty());
+        if (status == int(Status::WrongSource)) {  // what it was made for, to name it
+            QCOMPARE(outcome.checks->sourceSize, std::uint64_t(32 * 1024));
+            QCOMPARE(outcome.checks->sourceCrc, change == "source" ? crcOf(fixture::source()) ^ 1 : crcOf(fixture::source()));
+        }
+    }
+
+    // BPS by hand: a TargetCopy that reads what it has just written, and actions out of bounds.
+    void bpsActions_data()
+    {
+        QTest::addColumn<QByteArray>("actions");  // after the sizes 16 KiB -> 16 KiB and no metadata
+        QTest::addColumn<QString>("expected");    // the result's first bytes in hex, or "damaged: …"
+        // TargetRead "AB" (length 2: (1 << 2) | 1), TargetCopy of 16382 from 0 (overlapping).
+        const QByteArray read("\x85" "AB", 3);
+        QTest::newRow("TargetCopy over its own output")
+            << read + QByteArray("\x77\x7e\x82" "\x80", 4) << "41424142414241424142";
+        QTest::newRow("TargetCopy ahead of the output") << read + QByteArray("\x77\x7e\x82" "\x88", 4)
+                                                        << "damaged: an action copies what is not yet written";
+        QTest::newRow("SourceCopy before the image") << QByteArray("\x7e\x7e\x82" "\x83", 4)
+                                                     << "damaged: an action reads beyond the image";
+        QTest::newRow("writing past the result") << QByteArray("\x00\x7f\x82", 3)
+                                                 << "damaged: an action writes beyond the patched image";
+        QTest::newRow("fewer bytes than the result") << QByteArray("\x84", 1)
+                                                     << "damaged: it gives fewer bytes than the patched image";
+    }
+    void bpsActions()
+    {
+        QFETCH(QByteArray, actions);
+        QFETCH(QString, expected);
+        const std::string image(16 * 1024, 'S');
+        std::string result(16 * 1024, 'A');
+        for (std::size_t i = 1; i < result.size(); i += 2)
+            result[i] = 'B';
+        // 16384 in the numbers' form is 00 ff.
+        const std::string body = std::string("BPS1") + std::string("\x00\xff\x00\xff", 4) + "\x80" + actions.toStdString();
+        const std::string patch = refooted(body + std::string(12, '\0'), crcOf(image), crcOf(result));
+        const PatchOutcome outcome = applyPatch(image, patch);
+        if (expected.startsWith("damaged: ")) {
+            QCOMPARE(int(outcome.status), int(Status::Damaged));
+            QVERIFY2(QString::fromStdString(outcome.reason).startsWith(expected.mid(9)), outcome.reason.c_str());
+            return;
+        }
+        QCOMPARE(int(outcome.status), int(Status::Applied));
+        QCOMPARE(QByteArray::fromStdString(outcome.result.substr(0, 10)).toHex(), expected.toLatin1());
+    }
+};
+
+QTEST_MAIN(TestPatches)
+#include "test_patches.moc"
