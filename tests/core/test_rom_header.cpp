@@ -238,6 +238,24 @@ private slots:
         QCOMPARE(QString::fromStdString(found.name), QString("3-D Tetris (USA)"));
     }
 
+    // RetroAchievements' DAT of translations and hacks: a <rom> with only a name and an MD5
+    // names the image of that MD5, so the catalogue counts; another image is not named.
+    void md5OnlyEntriesNameAnImage()
+    {
+        const QByteArray rom = game("VTRE", 1);
+        const QString title = "Space Invaders - Virtual Collection (Japan) (En) (v1.0) (Thunderstruck)";
+        const QString dat = "<?xml version=\"1.0\"?>\n<datafile><header><name>Nintendo - Virtual Boy</name>"
+                            "<author>RetroAchievements</author></header><game name=\"" + title + "\"><description>" + title
+                            + "</description><rom name=\"" + title + ".vb\" md5=\""
+                            + QCryptographicHash::hash(rom, QCryptographicHash::Md5).toHex() + "\"/></game></datafile>\n";
+        const Catalogue catalogue = parseCatalogue(dat.toStdString(), "/c/ra.dat");
+        QCOMPARE(QString::fromStdString(catalogue.problem), QString());
+        const Identification found = identify({catalogue}, bytesOf(rom), "VTRE");
+        QCOMPARE(found.identity, Identity::Verified);
+        QCOMPARE(QString::fromStdString(found.name), title);
+        QCOMPARE(identify({catalogue}, bytesOf(game("VTRE", 2)), "VTRE").identity, Identity::Unknown);
+    }
+
     // MAME's list as Debian's mame-data installs it: every <rom> in it, as an XML reader of
     // the test's own counts them, is an entry; an image forged to the size and CRC-32 of one
     // is named as that game, with its SHA-1 found wanting.

@@ -2,6 +2,7 @@
 #include "catalogue.h"
 
 #include <expat.h>
+#include <nettle/md5.h>
 #include <nettle/sha1.h>
 
 #include <algorithm>
@@ -50,22 +51,37 @@ std::optional<std::uint32_t> crcValue(std::string_view text)
     return ec == std::errc() && end == text.data() + text.size() && text.size() == 8 ? std::optional(value) : std::nullopt;
 }
 
-// A ROM's fields as either form spells them; false when size or CRC-32 is missing or bad.
+std::optional<Md5> md5OfHex(std::string_view text)
+{
+    Md5 md5{};
+    if (text.size() != 2 * md5.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < md5.size(); ++i) {
+        const auto [end, ec] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, md5[i], 16);
+        if (ec != std::errc() || end != text.data() + 2 * i + 2)
+            return std::nullopt;
+    }
+    return md5;
+}
+
+// A ROM's fields as either form spells them; false when size or CRC-32 is missing or bad,
+// unless an MD5 alone names the image.
 struct RomFields {
-    std::string_view size, crc, sha1, serial;
+    std::string_view size, crc, sha1, serial, md5;
 };
 bool addEntry(Catalogue& catalogue, std::string name, const RomFields& rom, std::string_view gameSerial)
 {
     const auto size = number(rom.size);
     const auto crc = crcValue(rom.crc);
-    if (!size || !crc || name.empty())
+    const auto md5 = md5OfHex(rom.md5);
+    if (name.empty() || ((!size || !crc) && (!md5 || !rom.size.empty() || !rom.crc.empty())))
         return false;
     if (catalogue.entries.size() == kMaxCatalogueEntries) {
         catalogue.problem = "it holds too many entries";
         return false;
     }
-    catalogue.entries.push_back(
-        {std::move(name), *size, *crc, sha1OfHex(rom.sha1), std::string(rom.serial.empty() ? gameSerial : rom.serial)});
+    catalogue.entries.push_back({std::move(name), size.value_or(0), crc.value_or(0), sha1OfHex(rom.sha1),
+                                 std::string(rom.serial.empty() ? gameSerial : rom.serial), md5});
     return true;
 }
 
@@ -81,7 +97,7 @@ struct XmlReader {
     std::string header, version;    // the datafile's header
     std::string game, description, serial;
     struct PendingRom {
-        std::string size, crc, sha1, serial;
+        std::string size, crc, sha1, serial, md5;
     };
     std::vector<PendingRom> roms;
 
@@ -129,7 +145,8 @@ void XMLCALL startElement(void* data, const XML_Char* element, const XML_Char** 
         r.roms.clear();
     } else if (name == "rom") {
         r.roms.push_back({std::string(attribute(attributes, "size")), std::string(attribute(attributes, "crc")),
-                          std::string(attribute(attributes, "sha1")), std::string(attribute(attributes, "serial"))});
+                          std::string(attribute(attributes, "sha1")), std::string(attribute(attributes, "serial")),
+                          std::string(attribute(attributes, "md5"))});
     } else if (name == "info" && attribute(attributes, "name") == "serial") {
         r.serial = attribute(attributes, "value");
     }
@@ -154,7 +171,7 @@ void XMLCALL endElement(void* data, const XML_Char* element)
         // No-Intro names a game by its name; MAME's short name is an id, its description the title.
         const std::string title = r.kind == XmlReader::Kind::SoftwareList ? r.description : r.game;
         for (const auto& rom : r.roms)
-            if (!addEntry(*r.catalogue, title, {rom.size, rom.crc, rom.sha1, rom.serial}, r.serial)
+            if (!addEntry(*r.catalogue, title, {rom.size, rom.crc, rom.sha1, rom.serial, rom.md5}, r.serial)
                 && !r.catalogue->problem.empty()) {
                 r.stop(r.catalogue->problem);
                 break;
@@ -307,6 +324,8 @@ void parseClrmamepro(std::string_view bytes, Catalogue& catalogue)
                         rom.sha1 = v;
                     else if (field == "serial")
                         rom.serial = v;
+                    else if (field == "md5")
+                        rom.md5 = v;
                 }
                 if (!addEntry(catalogue, std::string(value("name")), rom, value("serial"))
                     && !catalogue.problem.empty())
@@ -319,6 +338,16 @@ void parseClrmamepro(std::string_view bytes, Catalogue& catalogue)
 }
 
 }  // namespace
+
+Md5 md5Of(std::span<const unsigned char> bytes)
+{
+    md5_ctx context;
+    md5_init(&context);
+    md5_update(&context, bytes.size(), bytes.data());
+    Md5 digest{};
+    md5_digest(&context, digest.size(), digest.data());
+    return digest;
+}
 
 std::optional<Sha1> sha1OfHex(std::string_view text)
 {
@@ -431,10 +460,19 @@ const CatalogueEntry* find(const std::vector<Catalogue>& catalogues, std::span<c
 {
     const std::uint32_t crc = crc32Of(bytes);
     std::optional<Sha1> sha;
+    std::optional<Md5> md5;
     for (const Catalogue& catalogue : catalogues) {
         if (!catalogue.problem.empty())
             continue;
         for (const CatalogueEntry& entry : catalogue.entries) {
+            if (entry.md5 && entry.size == 0) {
+                if (!md5)
+                    md5 = md5Of(bytes);
+                if (*entry.md5 != *md5)
+                    continue;
+                in = &catalogue;
+                return &entry;
+            }
             if (entry.size != bytes.size() || entry.crc != crc)
                 continue;
             if (entry.sha1) {

@@ -19,12 +19,18 @@ Sha1 sha1Of(std::span<const unsigned char> bytes);
 // 40 hexadecimal digits, in either case; nothing for any other text.
 std::optional<Sha1> sha1OfHex(std::string_view text);
 
+using Md5 = std::array<std::uint8_t, 16>;
+Md5 md5Of(std::span<const unsigned char> bytes);
+
 struct CatalogueEntry {
     std::string name;  // the game's name, "3-D Tetris (USA)"
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
     std::optional<Sha1> sha1;
     std::string serial;
+    // RetroAchievements' DATs of translations and hacks give only an MD5 (no size, no CRC-32):
+    // such an entry names an image by its MD5 alone.
+    std::optional<Md5> md5;
 };
 
 struct Catalogue {
