@@ -1,6 +1,7 @@
 // The catalogues in use, shared by the Properties window and the applications menu entries.
 #include "catalogues.h"
 
+#include "launch/patched_start.h"
 #include "rom/rom_header.h"
 #include "rom/zip_archive.h"
 
@@ -25,6 +26,9 @@ const std::vector<kl::Catalogue>& currentCatalogues()
 
 std::optional<std::string> verifiedGameName(const std::string& romPath)
 {
+    // A patched game is the patch's result: its name, else none (and the file name serves).
+    if (const auto patched = kl::examinePatch(romPath); patched && patched->outcome.status == kl::PatchOutcome::Status::Applied)
+        return kl::patchedGameName(*patched, currentCatalogues());
     const std::optional<std::string> image = kl::readGameImage(romPath);
     if (!image)
         return std::nullopt;

@@ -12,5 +12,5 @@ void useCatalogues(const std::string& folder);
 const std::string& catalogueFolderInUse();
 const std::vector<kl::Catalogue>& currentCatalogues();
 // The catalogue's name of the game in a .vb file (or a zip's first .vb entry) when the game
-// is verified; nothing otherwise.
+// is verified, of its patched image where a patch beside it applies; nothing otherwise.
 std::optional<std::string> verifiedGameName(const std::string& romPath);

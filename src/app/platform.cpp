@@ -51,9 +51,10 @@ QString QtPlatform::browseForFolder(QWidget* owner, const QString& prompt)
 }
 
 // QProcess would pass the names through the locale's codec, which loses bytes that are not UTF-8.
-bool QtPlatform::startDetached(const kl::LaunchCommand& command, const std::string& romPath)
+bool QtPlatform::startDetached(const kl::LaunchCommand& command, const std::string& romPath,
+                               const std::optional<kl::Sha1>& playKey)
 {
-    return kl::startGame(command, m_watcher, romPath);
+    return kl::startGame(command, m_watcher, romPath, playKey);
 }
 
 bool QtPlatform::openWithShell(const QString& pathOrAddress)

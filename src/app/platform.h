@@ -30,8 +30,10 @@ public:
     // A folder picker that starts at the top of the tree; empty on cancel.
     virtual QString browseForFolder(QWidget* owner, const QString& prompt) = 0;
     // Starts a game's emulator from an argument vector, without a shell and without waiting;
-    // the session is recorded as the file's play time once the emulator ends.
-    virtual bool startDetached(const kl::LaunchCommand& command, const std::string& romPath) = 0;
+    // the session is recorded as the file's play time once the emulator ends (under the
+    // patched image's key where the plan gave one).
+    virtual bool startDetached(const kl::LaunchCommand& command, const std::string& romPath,
+                               const std::optional<kl::Sha1>& playKey) = 0;
     // Hands a local file path or a web address to the desktop; false when it refused.
     virtual bool openWithShell(const QString& pathOrAddress) = 0;
     // A non-modal window about one file, owned by the given window.
@@ -54,7 +56,8 @@ public:
     MessageAnswer messageBox(QWidget* owner, const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(QWidget* owner, const QString& prompt, const QString& title) override;
     QString browseForFolder(QWidget* owner, const QString& prompt) override;
-    bool startDetached(const kl::LaunchCommand& command, const std::string& romPath) override;
+    bool startDetached(const kl::LaunchCommand& command, const std::string& romPath,
+                       const std::optional<kl::Sha1>& playKey) override;
     bool openWithShell(const QString& pathOrAddress) override;
     void showFileProperties(QWidget* owner, const QString& path) override;
     QRect screenGeometry(QWidget* window) override;

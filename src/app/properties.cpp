@@ -16,6 +16,7 @@
 #include "file_kind.h"
 #include "catalogues.h"
 #include "config/play_times.h"
+#include "launch/patched_start.h"
 #include "paths.h"
 #include "rom/catalogue.h"
 #include "rom/rom_header.h"
@@ -114,20 +115,73 @@ void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string
         addRow("valCatalogueSkipped", QObject::tr("Skipped:"), shown(skipped.join(QLatin1Char('\n'))));
 }
 
-// How often and how long the image was played, wherever it was started from; nothing before
-// any game was played.
-void addPlayRows(QFormLayout* form, const AddRow& addRow, const std::string& image, const QLocale& locale)
+// The patch beside the game, applied in memory as a start applies it; nothing is written.
+// Returns the patched image's key where the patch applies.
+std::optional<kl::Sha1> addPatchRows(QFormLayout* form, const AddRow& addRow, const std::string& path,
+                                     const std::string& image, const std::string& gameCode)
+{
+    const auto game = kl::examinePatch(path);
+    if (!game)
+        return std::nullopt;
+    using Status = kl::PatchOutcome::Status;
+    addSection(form, "lblPatch", QObject::tr("Patch"));
+    const std::string format = game->format ? " (" + std::string(kl::patchFormatName(*game->format)) + ")" : "";
+    addRow("valPatchFile", QObject::tr("File:"), fromBytes(game->patchName + format));
+    const bool ips = game->format == kl::PatchFormat::Ips;
+    std::string checked, result = "none";
+    const auto& catalogues = currentCatalogues();
+    switch (game->outcome.status) {
+    case Status::Applied:
+        checked = ips ? "IPS carries no checksum" : "verified: made for this image";
+        result = kl::patchedGameName(*game, catalogues).value_or(
+            "CRC-32 " + kl::crcText(kl::crc32Of(bytesOf(game->outcome.result))));
+        break;
+    case Status::AlreadyApplied: {
+        checked = "already applied";
+        const kl::Identification found = kl::identify(catalogues, bytesOf(image), gameCode);
+        result = found.identity == kl::Identity::Verified ? found.name : "CRC-32 " + kl::crcText(game->imageCrc);
+        break;
+    }
+    case Status::WrongSource: {
+        const auto name = kl::expectedGameName(*game, catalogues);
+        checked = "made for another image: " + (name ? '"' + *name + "\" (" + kl::expectedImageText(*game) + ')'
+                                                     : kl::expectedImageText(*game));
+        break;
+    }
+    case Status::Damaged: checked = "damaged: " + game->outcome.reason; break;
+    }
+    addRow("valPatchChecked", QObject::tr("Checked:"), fromBytes(checked));
+    addRow("valPatchResult", QObject::tr("Result:"), fromBytes(result));
+    if (game->outcome.status != Status::Applied)
+        return std::nullopt;
+    if (const auto& location = playTimesInUse())
+        addRow("valPatchCopy", QObject::tr("Copy:"),
+               shown(fromBytes(kl::patchedCopyFolder(kl::patchedImagesFolder(*location), game->resultSha1))));
+    return game->resultSha1;
+}
+
+// How often and how long the game was played (the patched one, where a patch applies),
+// wherever it was started from; nothing before any game was played.
+void addPlayRows(QFormLayout* form, const AddRow& addRow, const kl::Sha1& game, const QLocale& locale)
 {
     const auto& location = playTimesInUse();
     const auto records = location ? kl::loadPlayTimes(*location) : std::nullopt;
     if (!records)
         return;
     addSection(form, "lblPlay", QObject::tr("Play"));
-    const kl::PlayRecord* record = kl::findPlayRecord(*records, kl::sha1Of(bytesOf(image)));
+    const kl::PlayRecord* record = kl::findPlayRecord(*records, game);
     addRow("valPlayed", QObject::tr("Played:"), QString::fromStdString(kl::playedText(record)));
     if (record)
         addRow("valLastPlayed", QObject::tr("Last played:"),
                locale.toString(QDateTime::fromSecsSinceEpoch(record->lastEnd), QLocale::LongFormat));
+}
+
+void addGameSections(QFormLayout* form, const AddRow& addRow, const std::string& path, const std::string& image,
+                     const std::string& gameCode, const QLocale& locale)
+{
+    addCatalogueRows(form, addRow, image, gameCode);
+    const auto patched = addPatchRows(form, addRow, path, image, gameCode);
+    addPlayRows(form, addRow, patched.value_or(kl::sha1Of(bytesOf(image))), locale);
 }
 
 }  // namespace
@@ -154,7 +208,8 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         // Only names and folders can be long; wrapping the short values makes the window needlessly tall.
         text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0
-                          || qstrcmp(name, "valRomEntry") == 0 || qstrcmp(name, "valCatalogueSkipped") == 0);
+                          || qstrcmp(name, "valRomEntry") == 0 || qstrcmp(name, "valCatalogueSkipped") == 0
+                          || qstrcmp(name, "valPatchChecked") == 0 || qstrcmp(name, "valPatchCopy") == 0);
         text->setTextFormat(Qt::PlainText);  // names come from the file system and from archives
         form->addRow(label, text);
     };
@@ -181,18 +236,14 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
             const auto image = kl::readRomImage(bytes);
             const auto header = image ? kl::romHeaderOf(bytesOf(*image)) : std::nullopt;
             addRomRows(addRow, header, image ? kl::crc32Of(bytesOf(*image)) : 0);
-            if (image) {
-                addCatalogueRows(form, addRow, *image, header ? header->gameCode : std::string());
-                addPlayRows(form, addRow, *image, locale);
-            }
+            if (image)
+                addGameSections(form, addRow, bytes, *image, header ? header->gameCode : std::string(), locale);
         } else if (suffix == QLatin1String("zip")) {
             const auto contents = kl::readArchiveFile(bytes);
             addArchiveRows(addRow, contents, locale);
-            if (contents && contents->rom && kl::isRomImageSize(contents->rom->image.size())) {
-                addCatalogueRows(form, addRow, contents->rom->image,
-                                 contents->rom->header ? contents->rom->header->gameCode : std::string());
-                addPlayRows(form, addRow, contents->rom->image, locale);
-            }
+            if (contents && contents->rom && kl::isRomImageSize(contents->rom->image.size()))
+                addGameSections(form, addRow, bytes, contents->rom->image,
+                                contents->rom->header ? contents->rom->header->gameCode : std::string(), locale);
         }
     }
 

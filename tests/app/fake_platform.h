@@ -27,6 +27,7 @@ struct FakePlatform : Platform {
     QStringList folderAnswers;
     QStringList prompts;
     QList<StartSeen> starts;
+    QList<std::optional<kl::Sha1>> playKeys;  // what each start's session is kept under
     bool startSucceeds = true;
     QStringList opened;
     bool openSucceeds = true;
@@ -56,8 +57,9 @@ struct FakePlatform : Platform {
         prompts << prompt;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    bool startDetached(const kl::LaunchCommand& command, const std::string&) override
+    bool startDetached(const kl::LaunchCommand& command, const std::string&, const std::optional<kl::Sha1>& key) override
     {
+        playKeys.append(key);
         StartSeen seen{command, fromBytes(command.program), {}, fromBytes(command.workingDirectory)};
         for (const std::string& argument : command.arguments)
             seen.arguments << fromBytes(argument);

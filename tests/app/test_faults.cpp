@@ -110,14 +110,14 @@ private slots:
             return c;
         };
         QFile::setPermissions(emulator, QFile::ReadOwner | QFile::WriteOwner);
-        QVERIFY(!platform.startDetached(command(emulator), {}));
+        QVERIFY(!platform.startDetached(command(emulator), {}, {}));
         QFile::setPermissions(emulator, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(platform.startDetached(command(emulator), {}));
+        QVERIFY(platform.startDetached(command(emulator), {}, {}));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(emulator + ".args"), 10000);
         QCOMPARE(QString::fromUtf8(readFile(emulator + ".args")), arguments.join('\n') + '\n');
         QCOMPARE(QString::fromUtf8(readFile(emulator + ".cwd")).trimmed(), folder);
         QVERIFY(!QFile::exists(QDir::current().filePath("x")));
-        QVERIFY(!platform.startDetached(command(dir.filePath("missing")), {}));
+        QVERIFY(!platform.startDetached(command(dir.filePath("missing")), {}, {}));
     }
 
     // Two programs started at the same moment: one keeps running with its window, the other

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "bytes.h"
+#include "catalogues.h"
 #include "config/config_location.h"
 #include "config/game_options.h"
 #include "config/play_times.h"
@@ -35,9 +36,12 @@ int fail(std::string message, int status)
 
 kl::LaunchPlan plan(const std::string& programFolder, const std::string& file)
 {
-    const kl::EmulatorSettings options =
-        kl::optionsForGame(kl::configLocation(programFolder), kl::splitPath(file).name);
-    return kl::planFileLaunch(options, file, kl::currentStartEnvironment());
+    const kl::ConfigLocation location = kl::configLocation(programFolder);
+    const kl::EmulatorSettings options = kl::optionsForGame(location, kl::splitPath(file).name);
+    useCatalogues(kl::catalogueFolder(location));  // read only to word a patch's refusal
+    const kl::PatchPlace patches{kl::patchedImagesFolder(location),
+                                 []() -> const std::vector<kl::Catalogue>& { return currentCatalogues(); }};
+    return kl::planFileLaunch(options, file, kl::currentStartEnvironment(), patches);
 }
 
 // A missing file is the caller's mistake; the others mean nothing could be started.
@@ -67,16 +71,16 @@ bool handOverToRunningWindow(const std::string& programFolder, const std::string
     }
 }
 
-// The command to start, or nothing after its failure's line on standard error. Printing a
+// The plan to start, or nothing after its failure's line on standard error. Printing a
 // command needs no emulator, starting one does.
-std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFolder, const std::string& file,
-                                                  int& status, bool toStart = true)
+std::optional<kl::LaunchPlan> planOrFailure(const std::string& programFolder, const std::string& file, int& status,
+                                            bool toStart = true)
 {
     kl::LaunchPlan start = plan(programFolder, file);
     if (!toStart && start.problem == kl::LaunchProblem::EmulatorNotFound)
         start.problem = kl::LaunchProblem::None;
     if (start.problem == kl::LaunchProblem::None)
-        return std::move(start.command);
+        return start;
     status = failed(start, file);
     return std::nullopt;
 }
@@ -86,8 +90,8 @@ std::optional<kl::LaunchCommand> commandOrFailure(const std::string& programFold
 int runFile(const std::string& programFolder, const std::string& file)
 {
     int status = 0;
-    const auto command = commandOrFailure(programFolder, file, status);
-    if (!command)
+    const auto start = planOrFailure(programFolder, file, status);
+    if (!start)
         return status;
     std::string error;
     const kl::ConfigLocation location = kl::configLocation(programFolder);
@@ -97,12 +101,12 @@ int runFile(const std::string& programFolder, const std::string& file)
     const auto started = std::chrono::steady_clock::now();
     // Recorded once the game runs: a game played for an hour is the most recent one meanwhile.
     // Its key is read meanwhile too, while the file is surely where it was started from.
-    const auto exit = kl::runAndWait(*command, error, [&] {
+    const auto exit = kl::runAndWait(start->command, error, [&] {
         kl::recordRecentGame(location, file);
-        game = kl::playKeyOf(file);
+        game = start->playKey ? start->playKey : kl::playKeyOf(file);
     });
     if (!exit)
-        return failed({{}, kl::LaunchProblem::EmulatorNotFound, {}}, file, error);
+        return failed(kl::failedPlan(kl::LaunchProblem::EmulatorNotFound), file, error);
     kl::endSession(location, game, file, started);
     return *exit;
 }
@@ -110,10 +114,10 @@ int runFile(const std::string& programFolder, const std::string& file)
 int printCommand(const std::string& programFolder, const std::string& file)
 {
     int status = 0;
-    const auto command = commandOrFailure(programFolder, file, status, false);
-    if (!command)
+    const auto start = planOrFailure(programFolder, file, status, false);
+    if (!start)
         return status;
-    const std::string text = kl::shellCommand(*command);
+    const std::string text = kl::shellCommand(start->command);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }
@@ -124,7 +128,7 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
         return 0;
     kl::LaunchPlan start = plan(programFolder, file);
     if (start.problem == kl::LaunchProblem::None
-        && !kl::startGame(start.command, kl::sessionWatcherIn(programFolder), file))
+        && !kl::startGame(start.command, kl::sessionWatcherIn(programFolder), file, start.playKey))
         start.problem = kl::LaunchProblem::EmulatorNotFound;
     if (start.problem == kl::LaunchProblem::None) {
         kl::recordRecentGame(kl::configLocation(programFolder), file);
@@ -132,7 +136,7 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
     }
     const std::string message = kl::launchProblemText(start, file);
     int status = kFailed;
-    if (start.problem == kl::LaunchProblem::NoWindowsPath) {
+    if (start.problem == kl::LaunchProblem::NoWindowsPath || start.problem == kl::LaunchProblem::PatchRefused) {
         // As with --run, for whoever started it; a file manager's user still gets the box.
         status = fail(message, kNotStarted);
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -368,61 +368,6 @@ void frmKL::applyColors(int theme)
 
 // ---- Launch and preview ----
 
-void frmKL::mnuFileLaunch_Click()
-{
-    const bool preview = ShowParametersOnly == 1;
-    if (!preview && lstFiles->fileName().isEmpty()) {
-        showError(kNoFile);
-        return;
-    }
-    const std::string romPath = toBytes(txtRomPath->text());
-    if (!kl::CheckFolderExists(romPath) && !preview) {
-        showError(kNoFolder);
-        return;
-    }
-    if (preview) {
-        m_platform.messageBox(this, kPreviewIntro + QStringLiteral("\r\r") + qs(kl::BuildParameterString(m_binder.read())),
-                              MessageStyle::Information, kPreviewTitle);
-        ShowParametersOnly = 0;
-        return;
-    }
-    const std::string name = lstFiles->selectedName();
-    const kl::StartEnvironment environment = kl::currentStartEnvironment();
-    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, environment), name,
-                  kl::absoluteAgainst(kl::joinPath(romPath, name, kl::kNativeStyle), environment.currentFolder));
-}
-
-void takeHandedFiles(HandoverServer& server, frmKL& window)
-{
-    server.setTaking([&window] { return window.takesHandedFiles(); });
-    QObject::connect(&server, &HandoverServer::fileHanded, &window, &frmKL::launchHandedFile);
-}
-
-void frmKL::launchHandedFile(const std::string& absolutePath)
-{
-    if (m_exiting)
-        return;  // the options are being saved; nothing starts any more
-    const std::string name = kl::splitPath(absolutePath).name;
-    startEmulator(kl::planFileLaunch(m_scope.optionsFor(name, m_binder.read()), absolutePath,
-                                     kl::currentStartEnvironment()),
-                  name, absolutePath);
-}
-
-bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path)
-{
-    if (plan.problem == kl::LaunchProblem::None && !m_platform.startDetached(plan.command, path))
-        plan.problem = kl::LaunchProblem::EmulatorNotFound;
-    if (plan.problem != kl::LaunchProblem::None) {
-        showError(fromBytes(kl::launchProblemText(plan, path)));
-        return false;
-    }
-    setStatus(kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"'));
-    recordRecentGame(path);
-    if (mnuWindowMinimize->isChecked())
-        setWindowState(windowState() | Qt::WindowMinimized);
-    return true;
-}
-
 void frmKL::cmdLaunch_Click() { mnuFileLaunch_Click(); }
 void frmKL::lstFiles_DblClick() { mnuFileLaunch_Click(); }
 void frmKL::popLaunch_Click() { mnuFileLaunch_Click(); }
@@ -571,7 +516,9 @@ void frmKL::mnuFileRename_Click()
         showError(kRenameFailed.arg(lstFiles->fileName()));
         return;
     }
-    carryGameEntry(oldPath, kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder()));
+    const std::string newPath = kl::absoluteAgainst(joinedPath(toBytes(answer)), kl::currentFolder());
+    kl::movePatchAlong(oldPath, newPath);
+    carryGameEntry(oldPath, newPath);
     m_scope.renamed(*rom, toBytes(answer));
     setStatus(kRenamed.arg(lstFiles->fileName(), answer));
     lstFiles->refresh();

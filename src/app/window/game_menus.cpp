@@ -9,6 +9,7 @@
 #include "config/play_times.h"
 #include "config/recent_games.h"
 #include "launch/desktop_entry.h"
+#include "launch/patched_start.h"
 #include "paths.h"
 #include "texts.h"
 #include "widgets/file_list_box.h"
@@ -123,7 +124,7 @@ std::optional<kl::Sha1> frmKL::selectedPlayedGame()
     const auto records = kl::loadPlayTimes(m_config);
     if (!records || records->empty())
         return std::nullopt;
-    const auto game = kl::playKeyOf(selectedRomPath());
+    const auto game = kl::playKeyOfGame(selectedRomPath());
     return game && kl::findPlayRecord(*records, *game) ? game : std::nullopt;
 }
 

@@ -16,6 +16,7 @@ inline const QString kPreviewIntro =
     QStringLiteral("The following parameter are currently chosen and will be passed on to Kalmora Boy: ");
 inline const QString kPreviewTitle = QStringLiteral("Parameter");
 inline const QString kLaunched = QStringLiteral("Status: Emulator launched with file ");
+inline const QString kPatchedBy = QStringLiteral(", patched by ");
 inline const QString kRefreshed = QStringLiteral("Status: File list refreshed");
 inline const QString kEmuPrompt = QStringLiteral(
     "Please choose the folder, where the Nintendo Virtual Boy emulator \"kalmora_boy.exe\" is located in:");

@@ -21,17 +21,6 @@ constexpr std::string_view kAnyVersion = "kalmora-launcher play times ";
 // separators; anything larger is not a file of ours.
 constexpr std::size_t kMaxFileSize = kVersionLine.size() + kPlayRecordsKept * (40 + 3 * 21 + 1 + 4096 + 2);
 
-std::string hexOf(const Sha1& sha1)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const std::uint8_t byte : sha1) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
-}
-
 // Reads "<number> " off the front, in the one form the file is written in: digits without
 // leading zeros, and a minus sign only before a number that is not zero.
 template <class Number>
@@ -102,7 +91,7 @@ std::string formatPlayTimes(const std::vector<PlayRecord>& records)
 {
     std::string bytes(kVersionLine);
     for (const PlayRecord& r : records) {
-        bytes += hexOf(r.game) + ' ' + std::to_string(r.sessions) + ' ' + std::to_string(r.seconds) + ' '
+        bytes += sha1Hex(r.game) + ' ' + std::to_string(r.sessions) + ' ' + std::to_string(r.seconds) + ' '
                  + std::to_string(r.lastEnd) + ' ' + r.lastPath;
         bytes += '\0';
         bytes += '\n';

@@ -134,12 +134,15 @@ std::string launchProblemText(LaunchProblem problem, std::string_view file)
         return "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to "
                "run it.";
     case LaunchProblem::NoWindowsPath: return "File \"" + std::string(file) + "\" cannot be opened by the Windows emulator.";
+    case LaunchProblem::PatchRefused: break;  // the plan's own text
     }
     return {};
 }
 
 std::string launchProblemText(const LaunchPlan& plan, std::string_view file)
 {
+    if (plan.problem == LaunchProblem::PatchRefused)
+        return plan.refusal;
     std::string text = launchProblemText(plan.problem, file);
     if (plan.problem != LaunchProblem::NoWindowsPath)
         return text;
@@ -167,22 +170,54 @@ std::string launchProblemText(const LaunchPlan& plan, std::string_view file)
 }
 
 LaunchPlan planLaunch(const EmulatorSettings& options, std::string_view romFolder, std::string_view fileName,
-                      const StartEnvironment& environment)
+                      const StartEnvironment& environment, const PatchPlace& patches)
 {
-    return planStart(emulatorLaunchCommand(options.text(Field::txtEmuPath), romFolder, fileName,
-                                           BuildParameterString(options), kNativeStyle),
-                     environment);
+    std::string folder(romFolder), name(fileName);
+    LaunchPlan patched;
+    const std::string rom = absoluteAgainst(joinPath(romFolder, fileName, kNativeStyle), environment.currentFolder);
+    if (const auto game = examinePatch(rom)) {
+        patched.refusal = patchRefusalText(*game, patches.catalogues);
+        if (game->outcome.status == PatchOutcome::Status::Applied) {
+            const auto copy = keepPatchedCopy(*game, patches.folder);
+            if (!copy)
+                patched.refusal = patchCopyFailureText(*game, patches.folder);
+            else {
+                const PathParts parts = splitPath(*copy);
+                folder = parts.folder;
+                name = parts.name;
+                patched.patchName = game->patchName;
+                patched.playKey = game->resultSha1;
+            }
+        }
+        if (!patched.refusal.empty()) {
+            patched.problem = LaunchProblem::PatchRefused;
+            return patched;
+        }
+    }
+    LaunchPlan plan = planStart(emulatorLaunchCommand(options.text(Field::txtEmuPath), folder, name,
+                                                      BuildParameterString(options), kNativeStyle),
+                                environment);
+    plan.patchName = std::move(patched.patchName);
+    plan.playKey = patched.playKey;
+    return plan;
+}
+
+LaunchPlan failedPlan(LaunchProblem problem)
+{
+    LaunchPlan plan;
+    plan.problem = problem;
+    return plan;
 }
 
 bool isExistingFile(const std::string& path) { return fileKind(path) == FileKind::Regular; }
 
 LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,
-                          const StartEnvironment& environment)
+                          const StartEnvironment& environment, const PatchPlace& patches)
 {
     if (!isExistingFile(absoluteFile))
-        return {{}, LaunchProblem::FileMissing, {}};
+        return failedPlan(LaunchProblem::FileMissing);
     const PathParts rom = splitPath(absoluteFile);
-    return planLaunch(options, rom.folder, rom.name, environment);
+    return planLaunch(options, rom.folder, rom.name, environment, patches);
 }
 
 std::string shellWord(std::string_view argument)

@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "emulator_settings.h"
+#include "patched_start.h"
 #include "wine_locale.h"
 #include "wine_names.h"
 
@@ -30,11 +31,23 @@ std::string currentFolder();
 // The process's own: its working folder, the variables PATH and WINE, and its locale.
 StartEnvironment currentStartEnvironment();
 
-enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound, NoWindowsPath };
+enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound, NoWindowsPath, PatchRefused };
 struct LaunchPlan {
     LaunchCommand command;  // with a problem: the command as far as it was planned
     LaunchProblem problem = LaunchProblem::None;
     WindowsPath windowsPath;  // with NoWindowsPath: why the file cannot be named to Wine
+    std::string patchName;    // the patch the image starts patched by, if any
+    std::optional<Sha1> playKey;  // the patched image's: the session is kept under it
+    std::string refusal;      // with PatchRefused: the message
+};
+
+// A plan that is only its problem.
+LaunchPlan failedPlan(LaunchProblem problem);
+
+// Where a start's patched images are kept, and the catalogues that word a refusal.
+struct PatchPlace {
+    std::string folder;
+    CatalogueSource catalogues;
 };
 
 // The documented message of a problem; a missing file is named by its path.
@@ -43,12 +56,14 @@ std::string launchProblemText(LaunchProblem problem, std::string_view file = {})
 std::string launchProblemText(const LaunchPlan& plan, std::string_view file);
 
 // The start of a file in a folder with these options, as the launch routine composes it
-// (the folder text as typed, instead of the ROM path field).
+// (the folder text as typed, instead of the ROM path field). A patch beside the file is
+// applied first: the emulator is given the patched image, kept in the place's folder, or the
+// start is refused where the patch does not fit the image.
 LaunchPlan planLaunch(const EmulatorSettings& options, std::string_view romFolder, std::string_view fileName,
-                      const StartEnvironment& environment);
+                      const StartEnvironment& environment, const PatchPlace& patches);
 // The start of an absolute ROM path, planned like the window's; the file must be there.
 LaunchPlan planFileLaunch(const EmulatorSettings& options, const std::string& absoluteFile,
-                          const StartEnvironment& environment);
+                          const StartEnvironment& environment, const PatchPlace& patches);
 
 // The start changes into the emulator's folder, so relative paths (which the launcher read
 // against its own folder) are made absolute; absolute paths stay exactly as composed. A

@@ -10,6 +10,7 @@
 #include "../config/play_times.h"
 #include "../file_kind.h"
 #include "../paths.h"
+#include "patched_start.h"
 #include "process.h"
 
 namespace kl {
@@ -37,16 +38,19 @@ std::optional<SessionWatcher> sessionWatcherIn(const std::string& programFolder)
     return SessionWatcher{std::move(program), programFolder};
 }
 
-bool startGame(const LaunchCommand& command, const std::optional<SessionWatcher>& watcher, const std::string& romPath)
+bool startGame(const LaunchCommand& command, const std::optional<SessionWatcher>& watcher, const std::string& romPath,
+               const std::optional<Sha1>& playKey)
 {
     if (!watcher || romPath.empty())
         return startDetached(command);
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    const LaunchCommand watch{watcher->program,
-                              {watcher->programFolder, romPath,
-                               std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count())},
-                              "/",
-                              {}};
+    LaunchCommand watch{watcher->program,
+                        {watcher->programFolder, romPath,
+                         std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count())},
+                        "/",
+                        {}};
+    if (playKey)
+        watch.arguments.push_back(sha1Hex(*playKey));
     return startDetached(command, watch);
 }
 
@@ -62,20 +66,22 @@ bool endSession(const ConfigLocation& location, const std::optional<Sha1>& game,
 
 int watchSession(int argc, const char* const* argv)
 {
-    if (argc != 5)
+    if (argc != 5 && argc != 6)
         return 2;
     const std::string programFolder = argv[1];
     const std::string romPath = argv[2];
     const auto started = numberOf<std::int64_t>(argv[3]);
-    const auto emulator = numberOf<pid_t>(argv[4]);
-    if (programFolder.empty() || romPath.empty() || romPath.front() != '/' || !started || !emulator || *emulator <= 0)
+    const auto emulator = numberOf<pid_t>(argv[argc - 1]);
+    const std::optional<Sha1> given = argc == 6 ? sha1OfHex(argv[4]) : std::nullopt;
+    if (programFolder.empty() || romPath.empty() || romPath.front() != '/' || !started || !emulator || *emulator <= 0
+        || (argc == 6 && !given))
         return 2;
     // A logout ends the emulator and its watcher alike; the watcher outlives it by the moment
     // it takes to record what was played.
     for (const int s : {SIGTERM, SIGHUP, SIGINT, SIGPIPE})
         ::signal(s, SIG_IGN);
     // Read while the game starts: the file may be moved or renamed while it is played.
-    const std::optional<Sha1> game = playKeyOf(romPath);
+    const std::optional<Sha1> game = given ? given : playKeyOf(romPath);
     int status = 0;
     pid_t r;
     do

@@ -27,8 +27,10 @@ struct SessionWatcher {
 std::optional<SessionWatcher> sessionWatcherIn(const std::string& programFolder);
 
 // Starts a game's command as startDetached does, with the watcher (where there is one) as the
-// emulator's parent to record its session.
-bool startGame(const LaunchCommand& command, const std::optional<SessionWatcher>& watcher, const std::string& romPath);
+// emulator's parent to record its session: under `playKey` where the plan gave one (a patched
+// image's), else under the image the ROM path holds.
+bool startGame(const LaunchCommand& command, const std::optional<SessionWatcher>& watcher, const std::string& romPath,
+               const std::optional<Sha1>& playKey = std::nullopt);
 
 // Records a game's session that began at `started` and has just ended, under the key its image
 // had at the start (nothing: no image, nothing recorded). False when nothing was recorded.
@@ -36,7 +38,8 @@ bool endSession(const ConfigLocation& location, const std::optional<Sha1>& game,
                 std::chrono::steady_clock::time_point started);
 
 // The watcher program: its arguments are the program folder, the ROM path, the start on the
-// steady clock in nanoseconds and the emulator's process id, a child of its own. It waits for
+// steady clock in nanoseconds, the key in hex where the start gave one, and the emulator's
+// process id, a child of its own. It waits for
 // the emulator and records the session; its status is 0, or 2 for arguments not of a start.
 int watchSession(int argc, const char* const* argv);
 

@@ -339,6 +339,17 @@ void parseClrmamepro(std::string_view bytes, Catalogue& catalogue)
 
 }  // namespace
 
+std::string sha1Hex(const Sha1& sha1)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (const std::uint8_t byte : sha1) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
 Md5 md5Of(std::span<const unsigned char> bytes)
 {
     md5_ctx context;

@@ -18,6 +18,8 @@ using Sha1 = std::array<std::uint8_t, 20>;
 Sha1 sha1Of(std::span<const unsigned char> bytes);
 // 40 hexadecimal digits, in either case; nothing for any other text.
 std::optional<Sha1> sha1OfHex(std::string_view text);
+// 40 lower-case hexadecimal digits.
+std::string sha1Hex(const Sha1& sha1);
 
 using Md5 = std::array<std::uint8_t, 16>;
 Md5 md5Of(std::span<const unsigned char> bytes);
