@@ -3,9 +3,13 @@
 // refused with a reason.
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
 #include <zlib.h>
 
 #include "../support/patch_images.h"
+#include "launch/launcher.h"
 #include "rom/patch.h"
 
 using namespace kl;
@@ -60,6 +64,43 @@ std::string be(std::uint32_t value, int bytes)
     for (int i = bytes - 1; i >= 0; --i)
         out += static_cast<char>(value >> (8 * i));
     return out;
+}
+
+QByteArray sha1Hex(const std::string& bytes)
+{
+    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1).toHex();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString& path, const std::string& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
+}
+
+// A zip holding one entry of that name.
+void writeZip(const QString& path, const std::string& entry, const std::string& bytes)
+{
+    int error = 0;
+    zip_t* archive = zip_open(path.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(archive);
+    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+    QVERIFY(zip_file_add(archive, entry.c_str(), source, ZIP_FL_ENC_UTF_8) >= 0);
+    QCOMPARE(zip_close(archive), 0);
+}
+
+// A catalogue that names the generated source image.
+const std::vector<Catalogue>& sourceCatalogue()
+{
+    static const std::vector<Catalogue> catalogues{
+        {"/c/vb.dat", "Test", "", {{"Test Game (Japan)", 32 * 1024, crcOf(fixture::source()), std::nullopt, "", std::nullopt}}}};
+    return catalogues;
 }
 
 }  // namespace
@@ -207,6 +248,128 @@ private slots:
             QCOMPARE(outcome.checks->sourceSize, std::uint64_t(32 * 1024));
             QCOMPARE(outcome.checks->sourceCrc, change == "source" ? crcOf(fixture::source()) ^ 1 : crcOf(fixture::source()));
         }
+    }
+
+    // Starts through the planner: which patch, what the emulator is given, what refuses.
+    void patchedStarts_data()
+    {
+        QTest::addColumn<QStringList>("files");   // "<name>=<fixture image or patch file>" in the ROM folder
+        QTest::addColumn<QString>("launched");    // the file started
+        QTest::addColumn<QString>("expected");    // "copy <name> of <image>", "as it is", or the refusal
+        const QString source = QString::number(crcOf(fixture::source()), 16).toUpper().rightJustified(8, '0');
+        QTest::newRow("BPS beside a .vb") << QStringList{"Game (J).vb=source", "Game (J).bps=translated.bps"}
+                                          << "Game (J).vb" << "copy Game (J).vb of translated";
+        QTest::newRow("UPS, extension in upper case") << QStringList{"Game.VB=source", "Game.UPS=padded.ups"}
+                                                      << "Game.VB" << "copy Game.VB of padded";
+        QTest::newRow("BPS before UPS before IPS")
+            << QStringList{"G.vb=source", "G.ips=translated.ips", "G.Bps=doubled.bps", "G.ups=halved.ups"} << "G.vb"
+            << "copy G.vb of doubled";
+        QTest::newRow("IPS beside a zip") << QStringList{"Game.zip=zip:dir\\Inner (J).vb:source", "Game.ips=halved.ips"}
+                                          << "Game.zip" << "copy Inner (J).vb of halved";
+        QTest::newRow("already applied") << QStringList{"G.vb=translated", "G.bps=translated.bps"} << "G.vb" << "as it is";
+        QTest::newRow("IPS that changes nothing") << QStringList{"G.vb=source", "G.ips=PATCHEOF"} << "G.vb" << "as it is";
+        QTest::newRow("no patch") << QStringList{"G.vb=source", "H.bps=translated.bps"} << "G.vb" << "as it is";
+        QTest::newRow("a patch is just a file") << QStringList{"G.bps=translated.bps", "G.ips=translated.ips"}
+                                                << "G.bps" << "as it is";
+        QTest::newRow("made for another image, named by a catalogue")
+            << QStringList{"G.vb=doubled", "G.bps=translated.bps"} << "G.vb"
+            << "The patch \"G.bps\" was made for another image: \"Test Game (Japan)\" (32768 bytes, CRC-32 " + source
+                   + "); \"G.vb\" has CRC-32 " + QString::number(crcOf(fixture::doubled()), 16).toUpper() + ".";
+        QTest::newRow("made for another image, in no catalogue") << QStringList{"G.vb=halved", "G.ups=translated.ups"}
+                                                                 << "G.vb" << "nameless";
+        QTest::newRow("damaged") << QStringList{"G.vb=source", "G.bps=BPS1 broken"} << "G.vb"
+                                 << "The patch \"G.bps\" cannot be applied: it ends before its checksums.";
+        QTest::newRow("no patch at all") << QStringList{"G.vb=source", "G.ips=not a patch"} << "G.vb"
+                                         << "The patch \"G.ips\" cannot be applied: it is no IPS, UPS or BPS patch.";
+    }
+    void patchedStarts()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, launched);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("roms"));
+        QDir().mkpath(dir.filePath("emu"));
+        writeAll(dir.filePath("emu/kalmora_boy.exe"), "#!/bin/sh\n");
+        QFile::setPermissions(dir.filePath("emu/kalmora_boy.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString& file : files) {
+            const QString name = file.section('=', 0, 0), what = file.section('=', 1);
+            const QString path = dir.filePath("roms/" + name);
+            if (what.startsWith("zip:"))
+                writeZip(path, what.section(':', 1, 1).toStdString(), fixture::named(what.section(':', 2).toStdString()));
+            else if (what.contains('.') && !what.contains(' '))
+                writeAll(path, fixtureFile(what));
+            else if (!fixture::named(what.toStdString()).empty())
+                writeAll(path, fixture::named(what.toStdString()));
+            else
+                writeAll(path, what.toStdString());
+        }
+        const auto hashes = [&] {
+            QStringList all;
+            for (const QFileInfo& f : QDir(dir.filePath("roms")).entryInfoList(QDir::Files))
+                all << f.fileName() + ' ' + QCryptographicHash::hash(readAll(f.filePath()), QCryptographicHash::Sha1).toHex();
+            return all;
+        };
+        const QStringList before = hashes();
+        EmulatorSettings options;
+        options.setText(Field::txtEmuPath, dir.filePath("emu").toStdString());
+        StartEnvironment env;
+        env.currentFolder = dir.path().toStdString();
+        const bool catalogued = !QByteArray(QTest::currentDataTag()).contains("in no catalogue");
+        const PatchPlace place{dir.filePath("Patched").toStdString(), [catalogued]() -> const std::vector<Catalogue>& {
+                                   static const std::vector<Catalogue> none;
+                                   return catalogued ? sourceCatalogue() : none;
+                               }};
+        const std::string rom = dir.filePath("roms/" + launched).toStdString();
+        const LaunchPlan plan = planFileLaunch(options, rom, env, place);
+        QCOMPARE(hashes(), before);  // the ROM folder is never written
+        if (expected == "as it is") {
+            QCOMPARE(int(plan.problem), int(LaunchProblem::None));
+            QCOMPARE(plan.command.arguments.front(), rom);
+            QVERIFY(plan.patchName.empty() && !plan.playKey);
+            QVERIFY(!QFileInfo::exists(dir.filePath("Patched")));
+            return;
+        }
+        if (!expected.startsWith("copy ")) {
+            QCOMPARE(int(plan.problem), int(LaunchProblem::PatchRefused));
+            if (expected == "nameless")
+                expected = "The patch \"G.ups\" was made for another image of 32768 bytes, CRC-32 " + 
+                           QString::number(crcOf(fixture::source()), 16).toUpper().rightJustified(8, '0') + "; \"G.vb\" has CRC-32 "
+                           + QString::number(crcOf(fixture::halved()), 16).toUpper().rightJustified(8, '0') + ".";
+            QCOMPARE(QString::fromStdString(launchProblemText(plan, rom)), expected);
+            QVERIFY(!QFileInfo::exists(dir.filePath("Patched")));
+            return;
+        }
+        QCOMPARE(int(plan.problem), int(LaunchProblem::None));
+        const std::string result = fixture::named(expected.section(" of ", 1).toStdString());
+        const QString copy = dir.filePath("Patched/" + sha1Hex(result) + '/' + expected.section(" of ", 0, 0).mid(5));
+        QCOMPARE(QString::fromStdString(plan.command.arguments.front()), copy);
+        QVERIFY(readAll(copy) == QByteArray::fromStdString(result));
+        QCOMPARE(QByteArray::fromStdString(sha1Hex(*plan.playKey)), sha1Hex(result));
+        QVERIFY(!plan.patchName.empty());
+        // Again: the same path, the intact copy not written anew.
+        struct stat first {};
+        QCOMPARE(::stat(copy.toUtf8().constData(), &first), 0);
+        QCOMPARE(planFileLaunch(options, rom, env, place).command.arguments.front(), plan.command.arguments.front());
+        struct stat again {};
+        QCOMPARE(::stat(copy.toUtf8().constData(), &again), 0);
+        QCOMPARE(again.st_ino, first.st_ino);
+        // A copy that was changed, and one replaced by a link, are written anew; the link's
+        // target is left alone.
+        writeAll(copy, "changed");
+        planFileLaunch(options, rom, env, place);
+        QVERIFY(readAll(copy) == QByteArray::fromStdString(result));
+        writeAll(dir.filePath("elsewhere"), "mine");
+        QFile::remove(copy);
+        QVERIFY(QFile::link(dir.filePath("elsewhere"), copy));
+        planFileLaunch(options, rom, env, place);
+        QVERIFY(!QFileInfo(copy).isSymLink() && readAll(copy) == QByteArray::fromStdString(result));
+        QCOMPARE(readAll(dir.filePath("elsewhere")), QByteArray("mine"));
+        // A folder that cannot be made refuses the start.
+        const PatchPlace blocked{dir.filePath("elsewhere/Patched").toStdString(), place.catalogues};
+        QCOMPARE(QString::fromStdString(launchProblemText(planFileLaunch(options, rom, env, blocked), rom)),
+                 "The patched image of \"" + launched + "\" could not be written to \"" + dir.filePath("elsewhere/Patched")
+                     + "\".");
     }
 
     // BPS by hand: a TargetCopy that reads what it has just written, and actions out of bounds.
