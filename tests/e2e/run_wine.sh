@@ -6,7 +6,7 @@
 # status 127. Then the window, by keyboard, and a hand-over. Skipped (77) without Wine or
 # mingw-w64.
 set -uo pipefail
-launcher="$1"
+launcher="$1"; make_image="$2"; fixtures="$3"
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 command -v wine >/dev/null && command -v wineserver >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null \
   || { echo "SKIP: wine, wine64 or gcc-mingw-w64-x86-64-win32 is not installed"; exit 77; }
@@ -207,5 +207,17 @@ wait_for 20 bash -c "$(declare -f played); work='$work' prog='$prog' played | gr
 read -r _ sessions seconds _ <<<"$(played)"
 [ "$seconds" -ge 12 ] && [ "$seconds" -le 16 ] || fail "the sessions under Wine lasted $seconds s"
 echo "play time under Wine: $sessions sessions, $seconds s"
+
+# A patched start under real Wine: the Windows program is given the patched image (made by
+# Floating IPS's BPS) outside the ROM folder and reads all of it.
+"$make_image" source "$work/handed/Squash.vb" && "$make_image" translated "$work/translated.vb" || fail "no fixture image"
+cp "$fixtures/translated.bps" "$work/handed/Squash.bps"
+rm -f "$emu/record.txt"
+"$prog/kalmora-launcher" --run "$work/handed/Squash.vb" >/dev/null 2>"$work/err.txt" || fail "the patched --run: $(cat "$work/err.txt")"
+wait_for 30 test -f "$emu/record.txt" || fail "the patched start reached no Windows program"
+expected_crc="$(gzip -c < "$work/translated.vb" | tail -c 8 | od -An -tx4 -N4 | tr -d ' ')"
+grep -qx "crc:$expected_crc" "$emu/record.txt" || fail "the Windows program read another file: $(tr '\n' ' ' < "$emu/record.txt")"
+grep -q '^arg:Z:.*\\Data\\Patched\\' "$emu/record.txt" || fail "not the patched copy: $(grep '^arg:' "$emu/record.txt")"
+echo "a patched start under Wine: $(grep '^arg:' "$emu/record.txt"), CRC-32 $expected_crc of all of it"
 
 echo "PASS: every name opened exactly that file or was refused, under both locales, in the window and handed over"

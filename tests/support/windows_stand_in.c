@@ -1,7 +1,8 @@
 /* A Windows stand-in emulator, built with mingw-w64 by the Wine test: it opens its first
  * argument as an old ANSI C program does (argv and fopen) and as a Unicode one does
- * (CommandLineToArgvW and _wfopen), and writes the first line each read, and the argument
- * itself, to record.txt in its working folder (whole, through a rename). With
+ * (CommandLineToArgvW and _wfopen), and writes the first line each read, the argument itself
+ * and the CRC-32 of the whole file to record.txt in its working folder (whole, through a
+ * rename). With
  * KL_STAND_IN_SECONDS it then plays for that long. With --code-page alone it prints its
  * ANSI code page. */
 #include <stdio.h>
@@ -24,6 +25,23 @@ static void first_line(FILE *f, char *line, size_t size)
         strcpy(line, "-");
 }
 
+/* zlib's CRC-32 of the whole file, as read by the Unicode open: a patched image is compared
+ * whole, not only by its first line. */
+static unsigned long whole_crc(FILE *f)
+{
+    unsigned long crc = 0xFFFFFFFFul;
+    int c, k;
+    if (!f)
+        return 0;
+    while ((c = fgetc(f)) != EOF) {
+        crc ^= (unsigned long)c;
+        for (k = 0; k < 8; ++k)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320ul : crc >> 1;
+    }
+    fclose(f);
+    return crc ^ 0xFFFFFFFFul;
+}
+
 int main(int argc, char **argv)
 {
     char ansi[256], wide[256];
@@ -38,7 +56,8 @@ int main(int argc, char **argv)
     FILE *out = fopen("record.tmp", "wb");
     if (!out)
         return 3;
-    fprintf(out, "ansi:%s\nwide:%s\narg:%s\n", ansi, wide, argc > 1 ? argv[1] : "");
+    fprintf(out, "ansi:%s\nwide:%s\narg:%s\ncrc:%08lx\n", ansi, wide, argc > 1 ? argv[1] : "",
+            whole_crc(wargc > 1 ? _wfopen(wargv[1], L"rb") : NULL));
     fclose(out);
     if (!MoveFileExA("record.tmp", "record.txt", MOVEFILE_REPLACE_EXISTING))
         return 4;

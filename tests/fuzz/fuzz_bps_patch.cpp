@@ -1,0 +1,8 @@
+// The BPS reader on any bytes after its magic.
+#include "fuzz_patch.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzz::applyAny(data, size, "BPS1", kl::applyBps);
+    return 0;
+}
