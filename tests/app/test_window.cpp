@@ -610,6 +610,39 @@ private slots:
         }
     }
 
+    // A game with a patch beside it starts patched: the emulator gets the copy in Data/Patched,
+    // the session its key, the status the patch's name; a damaged patch is the error box. The
+    // patch follows a rename and outlives a delete.
+    void patchedGamesFromTheWindow()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.roms + "/b game.ips", QByteArray("PATCH\0\0\0\0\x04HACKEOF", 17));
+        writeFile(fx.roms + "/A Game.bps", QByteArray("BPS1 no checksums"));
+        frmKL& w = fx.start();
+        fx.select("b game.vb");
+        w.cmdLaunch_Click();
+        const QByteArray result = "HACK" + QByteArray(1048576 - 4, 'r');
+        const QByteArray key = QCryptographicHash::hash(result, QCryptographicHash::Sha1);
+        QVERIFY2(fx.platform.starts.size() == 1, qPrintable(fx.platform.boxes.isEmpty() ? "" : fx.platform.boxes.last().text));
+        QCOMPARE(fx.platform.starts[0].arguments.first(), fx.program + "/Data/Patched/" + key.toHex() + "/b game.vb");
+        QCOMPARE(readFile(fx.platform.starts[0].arguments.first()), result);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(fx.platform.playKeys[0]->data()), 20), key);
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\", patched by \"b game.ips\""));
+        fx.select("A Game.VB");
+        w.cmdLaunch_Click();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QCOMPARE(fx.platform.boxes.last().text, QString("The patch \"A Game.bps\" cannot be applied: its own CRC-32 does not match, so the file is "
+                         "damaged."));
+        fx.select("b game.vb");
+        fx.platform.inputAnswers << "d game.vb";
+        w.mnuFileRename_Click();
+        QVERIFY(QFile::exists(fx.roms + "/d game.ips") && !QFile::exists(fx.roms + "/b game.ips"));
+        fx.select("d game.vb");
+        w.mnuFileDelete_Click();  // Yes
+        QVERIFY(!QFile::exists(fx.roms + "/d game.vb") && QFile::exists(fx.roms + "/d game.ips"));
+    }
+
     // A button's access key clicks it on the key itself, with no timer run in between, and a
     // key held down is one click, not one per repeat.
     void accessKeyClicksAtOnce()

@@ -125,7 +125,7 @@ std::optional<PatchChecks> readFooter(std::string_view patch, std::string& reaso
     }
     const std::string_view footer = patch.substr(patch.size() - 12);
     if (crcOf(patch.substr(0, patch.size() - 4)) != littleEndian32(footer.substr(8))) {
-        reason = "its own CRC-32 does not match: the file is damaged";
+        reason = "its own CRC-32 does not match, so the file is damaged";
         return std::nullopt;
     }
     PatchChecks checks;
