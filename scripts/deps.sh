@@ -15,7 +15,7 @@ test=(
   xvfb xauth xdotool x11-utils fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info hicolor-icon-theme libglib2.0-bin
   lintian
-  clang libclang-rt-14-dev libbenchmark-dev
+  clang libclang-rt-dev libbenchmark-dev
   wine wine64 gcc-mingw-w64-x86-64-win32 locales
   mame-data
   weston qt6-wayland imagemagick

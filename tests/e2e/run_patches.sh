@@ -4,8 +4,8 @@
 # that is byte for byte the patched image the fixture was made for, the same path again on a
 # second start, and the ROM folder must be unchanged. A BPS made for another image starts
 # nothing and writes nothing; a patched session of 6 s is kept under the result's SHA-1. Then
-# the window: Alt+L on a patched game, a handed file, the status line and Properties (saved to
-# KL_SCREENSHOTS when that names a folder).
+# the window: Alt+L on a patched game, a handed file, the status line and Properties (saved,
+# with the window, to KL_SCREENSHOTS when that names a folder).
 set -euo pipefail
 launcher="$1"; stand_in="$2"; make_image="$3"; fixtures="$4"
 . "$(dirname "$0")/lib.sh"
@@ -93,6 +93,7 @@ start_xvfb
 app_pid=$!
 wait_for 20 find_window || fail "no window"
 refocus
+if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then import -window "$window" "$KL_SCREENSHOTS/window.png"; fi
 rm -f "$emu/args.txt"
 # The list in name order: Golf, Innsmouth, Space Squash, Teleroboxer (*.vb only).
 keys Down Down Down alt+l

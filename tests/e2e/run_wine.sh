@@ -53,6 +53,13 @@ rows=(
   "a Japanese folder|\\xe3\\x82\\xb2\\xe3\\x83\\xbc\\xe3\\x83\\xa0/Game.vb||opens"
 )
 
+# The Wine in use, and the short-name rule that follows from its version.
+version="$(wine --version 2>/dev/null)"
+case "$version" in
+  wine-[0-8].*|wine-9.[0-9]|wine-9.[0-9][^0-9]*|wine-9.10|wine-9.10[^-0-9]*) rule="up to wine-9.10" ;;
+  *) rule="wine-9.11 and later" ;;
+esac
+echo "wine --version: $version, so the short-name rule of $rule is the one checked"
 failures=0
 run_row() {  # $1 locale, $2 row number, $3 row
   local locale="$1" n="$2" label name decoy expected

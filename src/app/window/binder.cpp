@@ -125,7 +125,11 @@ void SettingsBinder::watchOptions(QObject* context, const std::function<void()>&
             QObject::connect(static_cast<QRadioButton*>(r.widget), &QRadioButton::toggled, context, changed);
             break;
         case FieldKind::Check:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)  // stateChanged is deprecated from Qt 6.7 on
+            QObject::connect(static_cast<QCheckBox*>(r.widget), &QCheckBox::checkStateChanged, context, changed);
+#else
             QObject::connect(static_cast<QCheckBox*>(r.widget), &QCheckBox::stateChanged, context, changed);
+#endif
             break;
         case FieldKind::ListChoice:
             QObject::connect(static_cast<QComboBox*>(r.widget), &QComboBox::currentIndexChanged, context, changed);

@@ -213,7 +213,12 @@ void parseXml(std::string_view bytes, Catalogue& catalogue)
     const bool parsed =
         XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
     if (!parsed && catalogue.problem.empty())
-        catalogue.problem = "it is damaged (line " + std::to_string(XML_GetCurrentLineNumber(parser)) + ": "
+#ifdef KL_EXPAT_HAS_LINE_NUMBER64  // the narrower call is deprecated where this one exists
+        const auto line = XML_GetCurrentLineNumber64(parser);
+#else
+        const auto line = XML_GetCurrentLineNumber(parser);
+#endif
+        catalogue.problem = "it is damaged (line " + std::to_string(line) + ": "
                             + XML_ErrorString(XML_GetErrorCode(parser)) + ")";
     if (reader.kind == XmlReader::Kind::Datafile)
         catalogue.name = reader.header + (reader.version.empty() ? "" : " (" + reader.version + ")");
