@@ -212,7 +212,7 @@ void parseXml(std::string_view bytes, Catalogue& catalogue)
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
     const bool parsed =
         XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
-    if (!parsed && catalogue.problem.empty())
+    if (!parsed && catalogue.problem.empty()) {
 #ifdef KL_EXPAT_HAS_LINE_NUMBER64  // the narrower call is deprecated where this one exists
         const auto line = XML_GetCurrentLineNumber64(parser);
 #else
@@ -220,6 +220,7 @@ void parseXml(std::string_view bytes, Catalogue& catalogue)
 #endif
         catalogue.problem = "it is damaged (line " + std::to_string(line) + ": "
                             + XML_ErrorString(XML_GetErrorCode(parser)) + ")";
+    }
     if (reader.kind == XmlReader::Kind::Datafile)
         catalogue.name = reader.header + (reader.version.empty() ? "" : " (" + reader.version + ")");
     XML_ParserFree(parser);
