@@ -531,6 +531,8 @@ private slots:
                                                   << head + line(a, "1 10 5", "/a.vb");
         const QByteArray newer = "kalmora-launcher play times 2\nwhatever comes next";
         QTest::newRow("newer format left alone") << newer << QStringList{"A 10 5 /a.vb"} << newer;
+        const QByteArray large = newer + QByteArray(5 << 20, 'x');
+        QTest::newRow("newer format left alone, however large") << large << QStringList{"A 10 5 /a.vb"} << large;
         QTest::newRow("forgetting writes no file") << QByteArray("-") << QStringList{"forget A"} << QByteArray("-");
     }
     void playTimes()
@@ -618,6 +620,7 @@ private slots:
     void playTimesOfEightAtOnce()
     {
         const ConfigLocation where{false, m_dir.path().toStdString(), {}};
+        writeBytes(path("play-times"), "damaged, so the first writers set it aside at once");
         for (int round = 0; round < 10; ++round) {
             int go[2];
             QVERIFY(::pipe(go) == 0);

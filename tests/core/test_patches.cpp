@@ -164,6 +164,10 @@ private slots:
                                               << "damaged: a record lies beyond the 16 MiB of an image";
         QTest::newRow("no patch at all") << QByteArray("PATCX EOF") << 0x4000
                                          << "damaged: it is no IPS, UPS or BPS patch";
+        QTest::newRow("a length after EOF past the image") << b(ips({}, "EOF" + be(0x8000, 3))) << 0x4000
+                                                           << "damaged: the length after its end marker is more";
+        QTest::newRow("a run of no bytes past the image") << b(ips({be(0x8000, 3) + be(0, 2) + be(0, 2) + "x"}))
+                                                          << 0x4000 << "size=16384";
     }
     void ipsRecords()
     {
@@ -186,6 +190,18 @@ private slots:
             const QByteArray want = QByteArray::fromHex(kv[1].toLatin1());
             QCOMPARE(QByteArray::fromStdString(outcome.result.substr(kv[0].toULongLong(), std::size_t(want.size()))), want);
         }
+    }
+
+    // Each reader called on bytes shorter than its magic, or of another format, refuses them.
+    void readersRefuseWhatIsNotTheirs()
+    {
+        const std::string image(16 * 1024, '\0');
+        for (const std::string& bytes : {std::string(), std::string("PAT"), std::string("UPS1"), std::string("BPS")})
+            for (auto* apply : {&applyIps, &applyUps, &applyBps}) {
+                const PatchOutcome outcome = apply(image, bytes);
+                QCOMPARE(int(outcome.status), int(Status::Damaged));
+                QVERIFY(outcome.result.empty());
+            }
     }
 
     // Each of the three CRC-32s of a checked patch wrong in turn, and the bounds.

@@ -65,14 +65,15 @@ bool changePlayTimes(const ConfigLocation& location, Change change)
     const FileLock lock(path);
     if (!lock.held())
         return false;
-    const auto bytes = readStateForChange(path, kMaxFileSize);
-    if (!bytes)
+    const StateRead read = readStateForChange(path, kMaxFileSize);
+    if (read.status == StateRead::Status::Unreadable)
         return false;
-    auto records = parsePlayTimes(*bytes);
-    if (!records && bytes->starts_with(kAnyVersion) && !bytes->starts_with(kVersionLine))
+    // A newer launcher's file is its own, however large.
+    if (read.bytes.starts_with(kAnyVersion) && !read.bytes.starts_with(kVersionLine))
         return false;
+    auto records = read.status == StateRead::Status::Read ? parsePlayTimes(read.bytes) : std::nullopt;
     if (!records) {
-        if (!bytes->empty() && !setAsideDamaged(path))
+        if (!read.bytes.empty() && !setAsideDamaged(path))
             return false;
         records.emplace();
     }

@@ -25,12 +25,13 @@ bool changeList(const ConfigLocation& location, Change change)
     const FileLock lock(path);
     if (!lock.held())
         return false;
-    const auto bytes = readStateForChange(path, kMaxFileSize);
-    if (!bytes)
+    const StateRead read = readStateForChange(path, kMaxFileSize);
+    if (read.status == StateRead::Status::Unreadable)
         return false;
-    std::vector<std::string> games = parseRecentGames(*bytes);
+    std::vector<std::string> games =
+        read.status == StateRead::Status::Read ? parseRecentGames(read.bytes) : std::vector<std::string>{};
     // Every list of ours names a game; bytes that name none are damage.
-    if (games.empty() && !bytes->empty() && !setAsideDamaged(path))
+    if (games.empty() && !read.bytes.empty() && !setAsideDamaged(path))
         return false;
     change(games);
     if (games.size() > kRecentGamesKept)

@@ -278,20 +278,40 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t li
     return bytes;
 }
 
-std::optional<std::string> readStateForChange(const std::string& path, std::size_t limit)
+StateRead readStateForChange(const std::string& path, std::size_t limit)
 {
-    ReadFailure why;
-    auto bytes = readWholeFile(path, limit, why);
-    if (why == ReadFailure::Missing)
-        return std::string();
-    if (why == ReadFailure::TooLarge && setAsideDamaged(path))
-        return std::string();
-    return bytes;
+    StateRead read;
+    errno = 0;
+    const int fd = openRegularFile(path);
+    if (fd < 0) {
+        read.status = errno == ENOENT ? StateRead::Status::Read : StateRead::Status::Unreadable;
+        return read;
+    }
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0)
+            read.bytes.append(buffer, static_cast<std::size_t>(n));
+        if (read.bytes.size() > limit) {
+            read.status = StateRead::Status::TooLarge;
+            read.bytes.resize(limit);
+            break;
+        }
+    }
+    ::close(fd);
+    if (n < 0)
+        read.status = StateRead::Status::Unreadable;
+    return read;
 }
 
 bool setAsideDamaged(const std::string& path)
 {
-    return ::rename(path.c_str(), (path + ".damaged").c_str()) == 0;
+    // A second name, not a rename: the lock is the file's under its own name until the change
+    // replaces it, so another process waiting for it cannot take a new file meanwhile.
+    const std::string damaged = path + ".damaged";
+    if (::unlink(damaged.c_str()) != 0 && errno != ENOENT)
+        return false;
+    return ::link(path.c_str(), damaged.c_str()) == 0 || keepDamagedCopy(path);
 }
 
 bool keepDamagedCopy(const std::string& path)

@@ -68,12 +68,17 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t li
 enum class ReadFailure { None, Missing, TooLarge, Unreadable };
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit, ReadFailure& why);
 
-// For a state file changed under its lock (path as followLinks gives it): the bytes the change
-// starts from, empty for a missing file and for one over the limit, which is set aside as
-// damaged first. Nothing when the file could not be read: its content may be whole, so it
-// must not be replaced by one holding only the change.
-std::optional<std::string> readStateForChange(const std::string& path, std::size_t limit);
-// Renames a state file that cannot be understood to <path>.damaged, replacing an older one.
+// What a change to a state file under its lock (path as followLinks gives it) starts from:
+// its bytes (none for a missing file), or the first `limit` of them for a larger one. A file
+// that could not be read must not be replaced by one holding only the change: its content may
+// be whole.
+struct StateRead {
+    enum class Status { Read, TooLarge, Unreadable } status = Status::Read;
+    std::string bytes;
+};
+StateRead readStateForChange(const std::string& path, std::size_t limit);
+// Keeps a state file that cannot be understood as <path>.damaged, replacing an older one,
+// before the change replaces it. False when nothing could be kept.
 bool setAsideDamaged(const std::string& path);
 
 // Keeps the exact bytes of the file as <path>.damaged, replacing an older copy of that name,

@@ -154,7 +154,7 @@ std::optional<std::string> keepPatchedCopy(const PatchedGame& game, const std::s
     if (!makeFolders(folder, 0700))
         return std::nullopt;
     // A link there would be written through, to wherever it leads: it is replaced instead.
-    if (fileKind(path) != FileKind::Folder && ::unlink(path.c_str()) != 0 && errno != ENOENT)
+    if (fileStatus(path, Links::Keep).kind != FileKind::Folder && ::unlink(path.c_str()) != 0 && errno != ENOENT)
         return std::nullopt;
     if (!writeFileAtomically(path, game.outcome.result))
         return std::nullopt;

@@ -302,9 +302,11 @@ bool startInOwnSession(const LaunchCommand& command, Streams streams, WatcherIma
 // In the chain's own process, a fork of the launcher that never execs until its second
 // step: it must hold nothing of the launcher's (the single-instance lock above all, which
 // would outlive the window), nor answer the launcher's stop signals with its handlers.
-void becomeBareChain()
+void becomeBareChain(int descriptorLimit)
 {
-    ::syscall(SYS_close_range, 3U, ~0U, 0U);
+    if (::syscall(SYS_close_range, 3U, ~0U, 0U) != 0)  // a kernel before 5.9, or a filter
+        for (int fd = 3; fd < descriptorLimit; ++fd)
+            ::close(fd);
     standardStreamsToNull();
     for (const int s : kPassedOn)
         ::signal(s, SIG_DFL);
@@ -342,7 +344,7 @@ bool startDetachedChain(const LaunchCommand& first, int firstSeconds, const Laun
         // init in a session of its own, goes on however long the first step takes.
         ::setsid();
         if (::fork() == 0) {
-            becomeBareChain();
+            becomeBareChain(firstImage.descriptorLimit);
             const pid_t step = ::fork();
             if (step == 0)
                 firstImage.exec(-1);

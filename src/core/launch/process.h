@@ -29,7 +29,8 @@ bool startDetached(const LaunchCommand& command, const LaunchCommand& watcher);
 // Runs `first`, then `then` once `first` has ended, in a process of their own that the caller
 // never waits for: it goes on after the caller ends, and holds none of its descriptors. Both
 // get /dev/null as their standard descriptors. A `first` that has not ended within
-// `firstSeconds` is left running, and `then` is not started. False when nothing could be forked.
+// `firstSeconds` is left running, and `then` is not started. False when the chain's process
+// could not be forked; what fails in it later is not reported.
 bool startDetachedChain(const LaunchCommand& first, int firstSeconds, const LaunchCommand& then);
 
 // Starts the program with /dev/null as its standard descriptors and waits for that one

@@ -32,6 +32,8 @@ bool moveBy(std::uint64_t encoded, std::uint64_t& position, std::uint64_t limit)
 PatchOutcome applyBps(std::string_view image, std::string_view patch)
 {
     using patching::damaged;
+    if (!patch.starts_with("BPS1"))
+        return damaged("it is no BPS patch");
     std::string reason;
     auto checks = patching::readFooter(patch, reason);
     if (!checks)

@@ -22,6 +22,8 @@ std::uint32_t bigEndian(std::string_view patch, std::size_t at, int bytes)
 PatchOutcome applyIps(std::string_view image, std::string_view patch)
 {
     using patching::damaged;
+    if (!patch.starts_with("PATCH"))
+        return damaged("it is no IPS patch");
     std::string result(image);
     std::size_t at = 5;
     while (true) {
@@ -32,8 +34,12 @@ PatchOutcome applyIps(std::string_view image, std::string_view patch)
         // "EOF" ends the patch where nothing but a length can follow; elsewhere it is the
         // offset 0x454F46 of a record, which some patchers write.
         if (offset == kEndMarker && (patch.size() == at || patch.size() - at == 3)) {
-            if (patch.size() - at == 3)
-                result.resize(bigEndian(patch, at, 3));
+            if (patch.size() - at == 3) {
+                const std::size_t length = bigEndian(patch, at, 3);
+                if (length > result.size())
+                    return damaged("the length after its end marker is more than the patched image has");
+                result.resize(length);
+            }
             return patching::finished(std::move(result));
         }
         if (patch.size() - at < 2)
@@ -53,6 +59,8 @@ PatchOutcome applyIps(std::string_view image, std::string_view patch)
         }
         if (offset + size > kMaxPatchedBytes)
             return damaged("a record lies beyond the 16 MiB of an image");
+        if (size == 0)
+            continue;  // a run of no bytes changes nothing, not even the size
         if (result.size() < offset + size)
             result.resize(offset + size);
         if (repeated) {

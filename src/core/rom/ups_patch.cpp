@@ -10,6 +10,8 @@ namespace kl {
 PatchOutcome applyUps(std::string_view image, std::string_view patch)
 {
     using patching::damaged;
+    if (!patch.starts_with("UPS1"))
+        return damaged("it is no UPS patch");
     std::string reason;
     auto checks = patching::readFooter(patch, reason);
     if (!checks)
