@@ -64,6 +64,16 @@ struct Goal {
     double limit;
 };
 
+// A run that ended in an error: Google Benchmark 1.8 turned error_occurred into skipped.
+template <class Run>
+bool failed(const Run& run)
+{
+    if constexpr (requires { run.skipped; })
+        return static_cast<bool>(run.skipped);
+    else
+        return run.error_occurred;
+}
+
 // Collects the adjusted real time of every run; names end in "/project" or "/floor".
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -71,7 +81,7 @@ public:
     {
         // With repetitions the median stands for the run: this machine's noise is one-sided.
         for (const Run& run : runs) {
-            if (run.error_occurred)
+            if (failed(run))
                 continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const std::string name = run.run_name.function_name;  // without "/min_time:…" and the like
