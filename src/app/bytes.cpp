@@ -75,3 +75,17 @@ void printErrorLine(std::string message)
     std::fprintf(stderr, "kalmora-launcher: %s\n", message.c_str());
     std::fflush(stderr);
 }
+
+namespace {
+QtMessageHandler g_qtHandler = nullptr;
+}
+
+void dropQtLocaleNotice()
+{
+    g_qtHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && text.startsWith(QLatin1String("Detected locale \"")))
+            return;
+        if (g_qtHandler)
+            g_qtHandler(type, context, text);
+    });
+}

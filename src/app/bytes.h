@@ -20,3 +20,8 @@ inline QString qs(std::string_view text) { return QString::fromUtf8(text.data(),
 // A message as one line on standard error, behind the program's name: where nobody can answer
 // a box. Control characters in a name would break the line; each becomes '?'.
 void printErrorLine(std::string message);
+
+// Qt 6.8 and later tell on standard error that a locale is not UTF-8 (LANG=C) as the first
+// Qt object starts. Names are bytes here, whatever the locale, and the command line promises
+// one line on standard error for a failure: so that notice is dropped, all else passed on.
+void dropQtLocaleNotice();

@@ -17,6 +17,7 @@
 
 int main(int argc, char** argv)
 {
+    dropQtLocaleNotice();
     const std::string folder = runningProgramFolder();
     const Invocation call = parseArguments(argc, argv);
     switch (call.mode) {

@@ -18,10 +18,12 @@ FixedSizeKeeper::FixedSizeKeeper(QWidget* window) : QObject(window), m_window(wi
     // A compositor that never answers with another size, or that leaves the window normal but
     // larger: the fixed size is taken back once the state is normal.
     connect(&m_fallback, &QTimer::timeout, this, [this] {
-        if (m_window->windowState() & kNotNormal)
+        if (m_window->windowState() & kNotNormal) {
+            takeBack();
             m_fallback.start();
-        else
+        } else {
             settle();
+        }
     });
 }
 
@@ -34,6 +36,10 @@ bool FixedSizeKeeper::eventFilter(QObject* watched, QEvent* event)
         // compositor answers it; a widget's own state change comes only with the answer.
         connect(m_window->windowHandle(), &QWindow::windowStateChanged, this, &FixedSizeKeeper::stateChanged,
                 Qt::UniqueConnection);
+    } else if (event->type() == QEvent::WindowStateChange && m_following && (m_window->windowState() & kNotNormal)) {
+        // Qt 6.8 gives the widget the maximized state only after the platform window's change
+        // was already taken back: that answer is taken back too.
+        QTimer::singleShot(0, this, &FixedSizeKeeper::takeBack);
     } else if (event->type() == QEvent::Resize && m_following) {
         if (m_window->size() != m_size)
             m_sawOtherSize = true;
@@ -57,10 +63,13 @@ void FixedSizeKeeper::stateChanged(Qt::WindowState state)
     }
     m_fallback.start();
     // Not from within the state change: the request is answered first, then taken back.
-    QTimer::singleShot(0, this, [this] {
-        if (const Qt::WindowStates states = m_window->windowState(); states & kNotNormal)
-            m_window->setWindowState(states & ~kNotNormal);
-    });
+    QTimer::singleShot(0, this, &FixedSizeKeeper::takeBack);
+}
+
+void FixedSizeKeeper::takeBack()
+{
+    if (const Qt::WindowStates states = m_window->windowState(); states & kNotNormal)
+        m_window->setWindowState(states & ~kNotNormal);
 }
 
 void FixedSizeKeeper::settle()

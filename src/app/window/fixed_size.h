@@ -22,6 +22,7 @@ protected:
 
 private:
     void stateChanged(Qt::WindowState state);
+    void takeBack();  // the normal state again, where the window is maximized or full screen
     void settle();
 
     QWidget* m_window;
