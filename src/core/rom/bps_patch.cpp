@@ -32,30 +32,23 @@ bool moveBy(std::uint64_t encoded, std::uint64_t& position, std::uint64_t limit)
 PatchOutcome applyBps(std::string_view image, std::string_view patch)
 {
     using patching::damaged;
-    if (!patch.starts_with("BPS1"))
-        return damaged("it is no BPS patch");
     std::string reason;
-    auto checks = patching::readFooter(patch, reason);
+    std::size_t at = 0;
+    const auto checks = patching::readStart(patch, "BPS", at, reason);
     if (!checks)
         return damaged(reason);
     const std::size_t end = patch.size() - 12;
-    std::size_t at = 4;
-    const auto source = patching::readNumber(patch, at);
-    const auto target = source ? patching::readNumber(patch, at) : std::nullopt;
-    const auto metadata = target ? patching::readNumber(patch, at) : std::nullopt;
+    const auto metadata = patching::readNumber(patch, at);
     if (!metadata || at > end)
         return damaged("a size in it is not a number it could hold");
-    if (*source > kMaxPatchedBytes || *target > kMaxPatchedBytes)
-        return damaged("it is made for more than the 16 MiB of an image");
     if (*metadata > end - at)
         return damaged("its metadata runs past its end");
     at += *metadata;
-    checks->sourceSize = *source;
-    checks->targetSize = *target;
     if (auto other = patching::againstSource(image, *checks))
         return *other;
+    const std::uint64_t target = checks->targetSize;
     std::string result;
-    result.reserve(*target);
+    result.reserve(target);
     std::uint64_t sourcePosition = 0, targetPosition = 0;
     while (at < end) {
         const auto command = patching::readNumber(patch, at);
@@ -63,7 +56,7 @@ PatchOutcome applyBps(std::string_view image, std::string_view patch)
             return damaged("it ends part-way through an action");
         const std::uint64_t length = (*command >> 2) + 1;
         const std::uint64_t output = result.size();
-        if (length > *target - output)
+        if (length > target - output)
             return damaged("an action writes beyond the patched image");
         switch (static_cast<Action>(*command & 3)) {
         case SourceRead:
@@ -100,7 +93,7 @@ PatchOutcome applyBps(std::string_view image, std::string_view patch)
         }
         }
     }
-    if (result.size() != *target)
+    if (result.size() != target)
         return damaged("it gives fewer bytes than the patched image has");
     return patching::finished(std::move(result), checks);
 }

@@ -134,6 +134,32 @@ std::optional<PatchChecks> readFooter(std::string_view patch, std::string& reaso
     return checks;
 }
 
+std::optional<PatchChecks> readStart(std::string_view patch, std::string_view format, std::size_t& at,
+                                     std::string& reason)
+{
+    if (patch.size() < 4 || patch.substr(0, 3) != format || patch[3] != '1') {
+        reason = "it is no " + std::string(format) + " patch";
+        return std::nullopt;
+    }
+    auto checks = readFooter(patch, reason);
+    if (!checks)
+        return std::nullopt;
+    at = 4;
+    const auto source = readNumber(patch, at);
+    const auto target = source ? readNumber(patch, at) : std::nullopt;
+    if (!target || at > patch.size() - 12) {
+        reason = "a size in it is not a number it could hold";
+        return std::nullopt;
+    }
+    if (*source > kMaxPatchedBytes || *target > kMaxPatchedBytes) {
+        reason = "it is made for more than the 16 MiB of an image";
+        return std::nullopt;
+    }
+    checks->sourceSize = *source;
+    checks->targetSize = *target;
+    return checks;
+}
+
 }  // namespace patching
 
 }  // namespace kl

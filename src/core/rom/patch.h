@@ -62,6 +62,10 @@ std::optional<std::uint64_t> readNumber(std::string_view patch, std::size_t& at)
 // The three little-endian CRC-32s that end a UPS or BPS patch, its own checked; nothing when
 // the patch is too short, `reason` then says why.
 std::optional<PatchChecks> readFooter(std::string_view patch, std::string& reason);
+// The start of a UPS or BPS patch: its magic ("UPS1", "BPS1" for "UPS", "BPS"), its footer
+// and the two sizes within the bounds, `at` left after them; nothing with `reason` otherwise.
+std::optional<PatchChecks> readStart(std::string_view patch, std::string_view format, std::size_t& at,
+                                     std::string& reason);
 }  // namespace patching
 
 }  // namespace kl

@@ -10,28 +10,19 @@ namespace kl {
 PatchOutcome applyUps(std::string_view image, std::string_view patch)
 {
     using patching::damaged;
-    if (!patch.starts_with("UPS1"))
-        return damaged("it is no UPS patch");
     std::string reason;
-    auto checks = patching::readFooter(patch, reason);
+    std::size_t at = 0;
+    const auto checks = patching::readStart(patch, "UPS", at, reason);
     if (!checks)
         return damaged(reason);
-    std::size_t at = 4;
-    const auto source = patching::readNumber(patch, at);
-    const auto target = source ? patching::readNumber(patch, at) : std::nullopt;
-    if (!target)
-        return damaged("a size in it is not a number it could hold");
-    if (*source > kMaxPatchedBytes || *target > kMaxPatchedBytes)
-        return damaged("it is made for more than the 16 MiB of an image");
-    checks->sourceSize = *source;
-    checks->targetSize = *target;
     if (auto other = patching::againstSource(image, *checks))
         return *other;
+    const std::uint64_t target = checks->targetSize;
     std::string result(image);
-    result.resize(*target);
+    result.resize(target);
     // A patch works both ways, so its hunks reach over the longer of the two; what lies past
     // the result is the source's, and changes nothing here.
-    const std::uint64_t reach = std::max(*source, *target);
+    const std::uint64_t reach = std::max(checks->sourceSize, target);
     const std::size_t end = patch.size() - 12;
     std::uint64_t position = 0;
     while (at < end) {
@@ -51,7 +42,7 @@ PatchOutcome applyUps(std::string_view image, std::string_view patch)
             }
             if (position >= reach)
                 return damaged("a hunk lies beyond the patched image");
-            if (position < *target)
+            if (position < target)
                 result[position] = static_cast<char>(result[position] ^ x);
             ++position;
         }
