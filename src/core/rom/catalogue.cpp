@@ -2,8 +2,6 @@
 #include "catalogue.h"
 
 #include <expat.h>
-#include <nettle/md5.h>
-#include <nettle/sha1.h>
 
 #include <algorithm>
 #include <charconv>
@@ -15,16 +13,6 @@
 #include "rom_header.h"
 
 namespace kl {
-
-Sha1 sha1Of(std::span<const unsigned char> bytes)
-{
-    sha1_ctx context;
-    sha1_init(&context);
-    sha1_update(&context, bytes.size(), bytes.data());
-    Sha1 digest{};
-    sha1_digest(&context, digest.size(), digest.data());
-    return digest;
-}
 
 namespace {
 
@@ -49,19 +37,6 @@ std::optional<std::uint32_t> crcValue(std::string_view text)
     std::uint32_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
     return ec == std::errc() && end == text.data() + text.size() && text.size() == 8 ? std::optional(value) : std::nullopt;
-}
-
-std::optional<Md5> md5OfHex(std::string_view text)
-{
-    Md5 md5{};
-    if (text.size() != 2 * md5.size())
-        return std::nullopt;
-    for (std::size_t i = 0; i < md5.size(); ++i) {
-        const auto [end, ec] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, md5[i], 16);
-        if (ec != std::errc() || end != text.data() + 2 * i + 2)
-            return std::nullopt;
-    }
-    return md5;
 }
 
 // A ROM's fields as either form spells them; false when size or CRC-32 is missing or bad,
@@ -344,40 +319,6 @@ void parseClrmamepro(std::string_view bytes, Catalogue& catalogue)
 }
 
 }  // namespace
-
-std::string sha1Hex(const Sha1& sha1)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const std::uint8_t byte : sha1) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
-}
-
-Md5 md5Of(std::span<const unsigned char> bytes)
-{
-    md5_ctx context;
-    md5_init(&context);
-    md5_update(&context, bytes.size(), bytes.data());
-    Md5 digest{};
-    md5_digest(&context, digest.size(), digest.data());
-    return digest;
-}
-
-std::optional<Sha1> sha1OfHex(std::string_view text)
-{
-    if (text.size() != 40)
-        return std::nullopt;
-    Sha1 digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        const auto [end, ec] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, digest[i], 16);
-        if (ec != std::errc() || end != text.data() + 2 * i + 2)
-            return std::nullopt;
-    }
-    return digest;
-}
 
 Catalogue parseCatalogue(std::string_view bytes, std::string file)
 {

@@ -23,6 +23,8 @@ std::string sha1Hex(const Sha1& sha1);
 
 using Md5 = std::array<std::uint8_t, 16>;
 Md5 md5Of(std::span<const unsigned char> bytes);
+// 32 hexadecimal digits, in either case; nothing for any other text.
+std::optional<Md5> md5OfHex(std::string_view text);
 
 struct CatalogueEntry {
     std::string name;  // the game's name, "3-D Tetris (USA)"
