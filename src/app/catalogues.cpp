@@ -37,3 +37,8 @@ std::optional<std::string> verifiedGameName(const std::string& romPath)
     const kl::Identification found = kl::identify(currentCatalogues(), bytes, header ? header->gameCode : "");
     return found.identity == kl::Identity::Verified ? std::optional(found.name) : std::nullopt;
 }
+
+kl::PatchPlace patchPlaceFor(const kl::ConfigLocation& location)
+{
+    return {kl::patchedImagesFolder(location), []() -> const std::vector<kl::Catalogue>& { return currentCatalogues(); }};
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/launcher.h"
 #include "rom/catalogue.h"
 
 void useCatalogues(const std::string& folder);
@@ -14,3 +15,6 @@ const std::vector<kl::Catalogue>& currentCatalogues();
 // The catalogue's name of the game in a .vb file (or a zip's first .vb entry) when the game
 // is verified, of its patched image where a patch beside it applies; nothing otherwise.
 std::optional<std::string> verifiedGameName(const std::string& romPath);
+// Where a copy at this location keeps patched images, with the catalogues in use to word a
+// patch's refusal.
+kl::PatchPlace patchPlaceFor(const kl::ConfigLocation& location);

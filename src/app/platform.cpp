@@ -16,7 +16,6 @@
 
 #include <utility>
 
-
 #include "bytes.h"
 #include "launch/process.h"
 #include "properties.h"

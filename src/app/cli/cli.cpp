@@ -39,9 +39,7 @@ kl::LaunchPlan plan(const std::string& programFolder, const std::string& file)
     const kl::ConfigLocation location = kl::configLocation(programFolder);
     const kl::EmulatorSettings options = kl::optionsForGame(location, kl::splitPath(file).name);
     useCatalogues(kl::catalogueFolder(location));  // read only to word a patch's refusal
-    const kl::PatchPlace patches{kl::patchedImagesFolder(location),
-                                 []() -> const std::vector<kl::Catalogue>& { return currentCatalogues(); }};
-    return kl::planFileLaunch(options, file, kl::currentStartEnvironment(), patches);
+    return kl::planFileLaunch(options, file, kl::currentStartEnvironment(), patchPlaceFor(location));
 }
 
 // A missing file is the caller's mistake; the others mean nothing could be started.

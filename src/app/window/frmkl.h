@@ -140,8 +140,6 @@ private:
     // The launch routine's start of a planned command: the error boxes, the status, the recent
     // games and the minimise. The path is the ROM's, absolute. True when the emulator started.
     bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path);
-    // Where this copy keeps patched images, and the catalogues that word a refusal.
-    kl::PatchPlace patchPlace() const;
     // Recent games and the applications menu.
     void recordRecentGame(const std::string& romPath);
     void showRecentGames();

@@ -14,11 +14,6 @@
 
 using namespace window_text;
 
-kl::PatchPlace frmKL::patchPlace() const
-{
-    return {kl::patchedImagesFolder(m_config), []() -> const std::vector<kl::Catalogue>& { return currentCatalogues(); }};
-}
-
 void frmKL::mnuFileLaunch_Click()
 {
     const bool preview = ShowParametersOnly == 1;
@@ -39,7 +34,7 @@ void frmKL::mnuFileLaunch_Click()
     }
     const std::string name = lstFiles->selectedName();
     const kl::StartEnvironment environment = kl::currentStartEnvironment();
-    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, environment, patchPlace()), name,
+    startEmulator(kl::planLaunch(m_binder.read(), romPath, name, environment, patchPlaceFor(m_config)), name,
                   kl::absoluteAgainst(kl::joinPath(romPath, name, kl::kNativeStyle), environment.currentFolder));
 }
 
@@ -55,7 +50,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
         return;  // the options are being saved; nothing starts any more
     const std::string name = kl::splitPath(absolutePath).name;
     startEmulator(kl::planFileLaunch(m_scope.optionsFor(name, m_binder.read()), absolutePath,
-                                     kl::currentStartEnvironment(), patchPlace()),
+                                     kl::currentStartEnvironment(), patchPlaceFor(m_config)),
                   name, absolutePath);
 }
 
