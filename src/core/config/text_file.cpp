@@ -243,6 +243,32 @@ bool hasContent(const std::string& path)
     return status.kind == FileKind::Regular && status.size > 0;
 }
 
+namespace {
+
+// The file's bytes into `bytes`, at most `limit` of them (the first ones of a larger file).
+ReadFailure readInto(const std::string& path, std::size_t limit, std::string& bytes)
+{
+    errno = 0;  // a name that opens but is no regular file leaves errno as it was
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return errno == ENOENT ? ReadFailure::Missing : ReadFailure::Unreadable;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0)
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > limit) {
+            bytes.resize(limit);
+            ::close(fd);
+            return ReadFailure::TooLarge;
+        }
+    }
+    ::close(fd);
+    return n == 0 ? ReadFailure::None : ReadFailure::Unreadable;
+}
+
+}  // namespace
+
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit)
 {
     ReadFailure why;
@@ -251,56 +277,20 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t li
 
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t limit, ReadFailure& why)
 {
-    why = ReadFailure::Unreadable;
-    errno = 0;  // a name that opens but is no regular file leaves errno as it was
-    const int fd = openRegularFile(path);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            why = ReadFailure::Missing;
-        return std::nullopt;
-    }
     std::string bytes;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0)
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > limit) {
-            why = ReadFailure::TooLarge;
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    if (n != 0)
-        return std::nullopt;
-    why = ReadFailure::None;
-    return bytes;
+    why = readInto(path, limit, bytes);
+    return why == ReadFailure::None ? std::optional(std::move(bytes)) : std::nullopt;
 }
 
 StateRead readStateForChange(const std::string& path, std::size_t limit)
 {
     StateRead read;
-    errno = 0;
-    const int fd = openRegularFile(path);
-    if (fd < 0) {
-        read.status = errno == ENOENT ? StateRead::Status::Read : StateRead::Status::Unreadable;
-        return read;
+    switch (readInto(path, limit, read.bytes)) {
+    case ReadFailure::None:
+    case ReadFailure::Missing: read.status = StateRead::Status::Read; break;
+    case ReadFailure::TooLarge: read.status = StateRead::Status::TooLarge; break;
+    case ReadFailure::Unreadable: read.status = StateRead::Status::Unreadable; break;
     }
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0)
-            read.bytes.append(buffer, static_cast<std::size_t>(n));
-        if (read.bytes.size() > limit) {
-            read.status = StateRead::Status::TooLarge;
-            read.bytes.resize(limit);
-            break;
-        }
-    }
-    ::close(fd);
-    if (n < 0)
-        read.status = StateRead::Status::Unreadable;
     return read;
 }
 
