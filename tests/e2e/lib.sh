@@ -69,12 +69,20 @@ refocus() {
 # KL_SCREENSHOTS when that names a folder, closed, and the focus back on the main window.
 properties_shown() {
   wait_for 10 has_dialog "Properties of \"$1\"" || fail "Properties did not open"
-  if [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
+  if [ -n "${2:-}" ] && [ -n "${KL_SCREENSHOTS:-}" ] && command -v import >/dev/null; then
     sleep 0.5
     import -window "$(dialog "Properties of \"$1\"")" "$KL_SCREENSHOTS/$2"
   fi
   xdotool windowclose "$(dialog "Properties of \"$1\"")" 2>/dev/null || true
   refocus
+}
+
+# The keys sent before have been handled, file $1 being the one selected: the window takes keys
+# in order, so once the Properties window that the next ones open shows, so has every key before
+# it. A hand-over through the socket or a signal could otherwise overtake them.
+keys_handled() {
+  keys alt+f p
+  properties_shown "$1"
 }
 
 # Alt+X, then the program must end by itself and cleanly.

@@ -25,7 +25,7 @@ start_window() {
   # Down selects Alpha.vb; Tab goes to the display mode "Window", Right moves it to "320x200".
   # Window > Minimize on launch is ticked.
   keys Down Tab Right alt+w m
-  sleep 0.5
+  keys_handled Alpha.vb
 }
 
 start_window

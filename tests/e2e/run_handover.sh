@@ -29,6 +29,7 @@ refocus
 
 # Down selects Alpha.vb; Tab goes to the display mode "Window", Right moves it to "320x200".
 keys Down Tab Right
+keys_handled Alpha.vb
 ( cd "$other" && timeout 10 "$prog/kalmora-launcher" "Wario Land.vb" ) >"$work/second.log" 2>&1 \
   || fail "the hand-over did not end at once with status 0"
 expect_args "handed over" "$other/Wario Land.vb" -display 320 "${switches[@]:2}"
@@ -61,9 +62,14 @@ wait_for 10 bash -c "! kill -0 $missing_pid 2>/dev/null" || fail "the error box 
 ! wait "$missing_pid" || fail "a failed start reported success"
 [ ! -f "$emu/args.txt" ] || fail "the emulator was started for a missing file"
 
+# The killed window's socket is still there: the new one listens once its own is in its place,
+# shortly after its window shows.
+find "$XDG_RUNTIME_DIR" -name '*.sock' -delete
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
 app_pid=$!
 wait_for 20 find_window || fail "the next plain start opened no window"
+listening() { [ -n "$(find "$XDG_RUNTIME_DIR" -type s -name '*.sock')" ]; }
+wait_for 10 listening || fail "the next plain start does not listen"
 
 # A stopped window does not answer: the second process gives up on it within a few seconds
 # and starts the game itself; the window, resumed, does not start it again.

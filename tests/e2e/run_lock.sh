@@ -50,7 +50,7 @@ stop_window() { kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
 as "$other" sh -c "umask 0; : > '$oldlock'"
 setpriv --reuid="$other" --regid="$other" --clear-groups sh -c "exec 8<>'$oldlock'; flock -x 8; exec sleep 60" &
 holder=$!
-sleep 0.3
+wait_for 10 as "$other" sh -c "! flock -n '$oldlock' true" || fail "the other user's lock was not taken"
 window_opens "a lock file of another user's"
 stop_window
 kill "$holder"; wait "$holder" 2>/dev/null || true; holder=""

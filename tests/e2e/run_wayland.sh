@@ -87,19 +87,23 @@ read -r x y w h < <(screenshot before)
 # Qt's title bar: close, maximize, minimize from the right, each about 25 pixels wide. Press
 # and release apart: Debian 13's Weston passes on no button that comes with its motion.
 xdotool mousemove $((x + w - 40)) $((y + 14)) sleep 0.5 mousedown 1 sleep 0.2 mouseup 1 sleep 0.3 mousemove 0 0
-sleep 2
+# The state is taken back from a timer of the program's own, so all of it is waited for.
+taken_back() { ! alive || grep -q 'xdg_toplevel[@#][0-9]*\.unset_maximized()' "$work/app.log"; }
+size_back() { read -r x2 y2 w2 h2 < <(screenshot after); [ "$w2" -eq "$w" ] && [ "$h2" -eq "$h" ]; }
+wait_for 10 taken_back
 alive || { grep -v '^\[' "$work/app.log" >&2; fail "a click on maximize ended the program"; }
 grep -q 'xdg_toplevel[@#][0-9]*\.set_maximized()' "$work/app.log" || fail "the click did not reach the maximize button"
 grep -q 'xdg_toplevel[@#][0-9]*\.unset_maximized()' "$work/app.log" || fail "the window did not leave the maximized state"
-read -r x2 y2 w2 h2 < <(screenshot after)
-[ "$w2" -eq "$w" ] && [ "$h2" -eq "$h" ] || fail "after maximize the window is ${w2}x$h2, not ${w}x$h"
+wait_for 10 size_back || fail "after maximize the window is ${w2}x$h2, not ${w}x$h"
+alive || { grep -v '^\[' "$work/app.log" >&2; fail "the program ended after the maximize"; }
 # Still drawing: a click on the first file paints its row as selected.
-xdotool mousemove $((x2 + 60)) $((y2 + 56)) click 1 sleep 0.3 mousemove 0 0
-sleep 1
-screenshot selected >/dev/null
 before_px="$(convert "$work/shots/after.png" -format "%[pixel:p{$((x2 + 12)),$((y2 + 55))}]" info:)"
-after_px="$(convert "$work/shots/selected.png" -format "%[pixel:p{$((x2 + 12)),$((y2 + 55))}]" info:)"
-[ "$before_px" != "$after_px" ] || fail "the window no longer draws after maximize ($before_px)"
+xdotool mousemove $((x2 + 60)) $((y2 + 56)) click 1 sleep 0.3 mousemove 0 0
+repainted() {
+  screenshot selected >/dev/null
+  [ "$(convert "$work/shots/selected.png" -format "%[pixel:p{$((x2 + 12)),$((y2 + 55))}]" info:)" != "$before_px" ]
+}
+wait_for 10 repainted || fail "the window no longer draws after maximize ($before_px)"
 xdotool key alt+x
 wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "Alt+X did not end the program"
 wait "$app_pid" || { grep -v '^\[' "$work/app.log" >&2; fail "the launcher exited with an error"; }
