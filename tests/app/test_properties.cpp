@@ -1,6 +1,7 @@
 // The properties window on generated files: ROM footers of a Japanese and a US game, damage, other files.
 #include <QtTest>
 
+#include <QFormLayout>
 #include <QLabel>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
@@ -14,6 +15,7 @@
 #include <zlib.h>
 
 #include "../support/forged_rom.h"
+#include "../support/patch_images.h"
 #include "catalogues.h"
 #include "config/play_times.h"
 #include "properties.h"
@@ -50,6 +52,26 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+QByteArray fixtureImage(const QString& name)
+{
+    return name.isEmpty() ? QByteArray() : QByteArray::fromStdString(fixture::named(name.toStdString()));
+}
+
+QString crcOf(const QByteArray& bytes)
+{
+    return QString::number(crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())), 16)
+        .rightJustified(8, '0')
+        .toUpper();
+}
+
+kl::Sha1 sha1Of(const QByteArray& bytes)
+{
+    kl::Sha1 key{};
+    const QByteArray sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    std::copy(sha1.begin(), sha1.end(), key.begin());
+    return key;
 }
 
 QString value(const QWidget& window, const char* name)
@@ -144,6 +166,93 @@ private slots:
         QCOMPARE(value(window, "valLastPlayed"), played.contains("session")
                                                      ? QLocale().toString(QDateTime::fromSecsSinceEpoch(end), QLocale::LongFormat)
                                                      : QString("<none>"));
+        usePlayTimes({false, dir.filePath("gone").toStdString(), {}});
+    }
+
+    // The Patch section, between Catalogue and Play, for patches Floating IPS made: what it was
+    // checked against, the patched game's name from a DAT that gives only an MD5 (as
+    // RetroAchievements' do) or its CRC-32, the copy's folder, and the figures of what the
+    // entry starts. Nothing of it without a patch.
+    void patchSection_data()
+    {
+        QTest::addColumn<QString>("image");  // a generated fixture image
+        QTest::addColumn<QString>("patch");  // a fixture patch, "junk" or none
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("copyOf");  // the image whose copy's folder is shown
+        QTest::addColumn<QString>("played");
+        const QString translation = "Space Squash (Japan) (En) (Test Translation)";
+        QTest::newRow("BPS made for this image")
+            << "source" << "translated.bps" << "G.bps (BPS)" << "verified: made for this image" << translation
+            << "translated" << "14 sessions, 3 h 12 min";
+        QTest::newRow("IPS") << "source" << "halved.ips" << "G.ips (IPS)" << "IPS carries no checksum"
+                             << "CRC-32 " + crcOf(fixtureImage("halved")) << "halved" << "never";
+        QTest::newRow("UPS made for another image")
+            << "doubled" << "translated.ups" << "G.ups (UPS)"
+            << "made for another image: \"Space Squash (Japan)\" (32768 bytes, CRC-32 " + crcOf(fixtureImage("source")) + ")"
+            << "none" << "" << "never";
+        QTest::newRow("already applied") << "translated" << "translated.bps" << "G.bps (BPS)" << "already applied"
+                                         << translation << "" << "14 sessions, 3 h 12 min";
+        QTest::newRow("no patch at all") << "source" << "junk" << "G.bps"
+                                         << "damaged: it is no IPS, UPS or BPS patch" << "none" << "" << "never";
+        QTest::newRow("none beside it") << "source" << "" << "<none>" << "<none>" << "<none>" << "" << "never";
+    }
+    void patchSection()
+    {
+        QFETCH(QString, image);
+        QFETCH(QString, patch);
+        QFETCH(QString, file);
+        QFETCH(QString, checked);
+        QFETCH(QString, result);
+        QFETCH(QString, copyOf);
+        QFETCH(QString, played);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("G.vb"), fixtureImage(image));
+        if (patch == "junk") {
+            writeBytes(dir.filePath("G.bps"), "not a patch");
+        } else if (!patch.isEmpty()) {
+            QFile fixture(QStringLiteral(KL_PATCH_FIXTURES "/") + patch);
+            QVERIFY(fixture.open(QIODevice::ReadOnly));
+            writeBytes(dir.filePath("G." + patch.section('.', -1)), fixture.readAll());
+        }
+        const QByteArray source = fixtureImage("source"), translated = fixtureImage("translated");
+        QDir().mkpath(dir.filePath("Catalogues"));
+        writeBytes(dir.filePath("Catalogues/vb.dat"),
+                   QString("<?xml version=\"1.0\"?>\n<datafile><header><name>Test set</name></header>"
+                           "<game name=\"Space Squash (Japan)\"><rom name=\"a.vb\" size=\"%1\" crc=\"%2\"/></game>"
+                           "<game name=\"Space Squash (Japan) (En) (Test Translation)\"><rom name=\"b.vb\" md5=\"%3\"/></game>"
+                           "</datafile>\n")
+                       .arg(source.size())
+                       .arg(crcOf(source), QCryptographicHash::hash(translated, QCryptographicHash::Md5).toHex())
+                       .toUtf8());
+        useCatalogues(dir.filePath("Catalogues").toStdString());
+        QDir().mkpath(dir.filePath("Data"));
+        writeBytes(dir.filePath("Data/play-times"),
+                   QByteArray::fromStdString(kl::formatPlayTimes({{sha1Of(translated), 14, 11579, 1796796000, "/r/G.vb"}})));
+        usePlayTimes({false, dir.filePath("Data").toStdString(), {}});
+        PropertiesWindow window(dir.filePath("G.vb"), nullptr);
+        QCOMPARE(value(window, "valPatchFile"), file);
+        QCOMPARE(value(window, "valPatchChecked"), checked);
+        QCOMPARE(value(window, "valPatchResult"), result);
+        const kl::Sha1 copied = sha1Of(fixtureImage(copyOf));
+        const QByteArray copiedHex = QByteArray(reinterpret_cast<const char*>(copied.data()), 20).toHex();
+        QCOMPARE(value(window, "valPatchCopy"),
+                 copyOf.isEmpty() ? QString("<none>") : dir.filePath("Data/Patched/" + copiedHex));
+        QCOMPARE(value(window, "valPlayed"), played);
+        const auto* form = window.findChild<QFormLayout*>();
+        QVERIFY(form);
+        const auto rowOf = [&](const char* name) {
+            int row = -1;
+            QFormLayout::ItemRole role;
+            if (auto* label = window.findChild<QLabel*>(QString::fromLatin1(name)))
+                form->getWidgetPosition(label, &row, &role);
+            return row;
+        };
+        if (file != "<none>")
+            QVERIFY(rowOf("lblCatalogue") < rowOf("lblPatch") && rowOf("lblPatch") < rowOf("lblPlay"));
+        QVERIFY(!QFileInfo::exists(dir.filePath("Data/Patched")));  // shown, never written
+        useCatalogues({});
         usePlayTimes({false, dir.filePath("gone").toStdString(), {}});
     }
 
