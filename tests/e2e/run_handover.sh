@@ -65,6 +65,11 @@ wait_for 10 bash -c "! kill -0 $missing_pid 2>/dev/null" || fail "the error box 
 # The killed window's socket is still there: the new one listens once its own is in its place,
 # shortly after its window shows.
 find "$XDG_RUNTIME_DIR" -name '*.sock' -delete
+# From here each start of the game adds a line to ended.txt, so a second one cannot hide behind
+# the first one's args.txt.
+export KL_STAND_IN_SECONDS=0
+rm -f "$emu/ended.txt"
+starts() { [ -f "$emu/ended.txt" ] && wc -l < "$emu/ended.txt" || echo 0; }
 "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
 app_pid=$!
 wait_for 20 find_window || fail "the next plain start opened no window"
@@ -80,7 +85,7 @@ timeout 10 "$prog/kalmora-launcher" "$other/Wario Land.vb" >"$work/stopped.log" 
 expect_args "past a stopped window" "$other/Wario Land.vb" "${switches[@]}"
 kill -CONT "$app_pid"
 sleep 1.5
-[ ! -f "$emu/args.txt" ] || fail "the resumed window started the game a second time"
+[ ! -f "$emu/args.txt" ] && [ "$(starts)" -eq 1 ] || fail "the resumed window started the game a second time"
 
 # The window exits and shows that GUI.ini could not be saved: a file handed over meanwhile is
 # started once, by the second process.
@@ -96,6 +101,6 @@ sleep 0.3; keys Return
 wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the window did not end after the box"
 app_pid=""
 sleep 0.5
-[ ! -f "$emu/args.txt" ] || fail "the exiting window started the game as well"
+[ ! -f "$emu/args.txt" ] && [ "$(starts)" -eq 2 ] || fail "the exiting window started the game as well ($(starts) starts)"
 rmdir "$prog/Data/GUI.ini"
 echo "handover: 1 passed, 0 failed"
