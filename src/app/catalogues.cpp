@@ -2,7 +2,6 @@
 #include "catalogues.h"
 
 #include "launch/patched_start.h"
-#include "rom/rom_header.h"
 #include "rom/zip_archive.h"
 
 namespace {
@@ -32,10 +31,8 @@ std::optional<std::string> verifiedGameName(const std::string& romPath)
     const std::optional<std::string> image = kl::readGameImage(romPath);
     if (!image)
         return std::nullopt;
-    const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(image->data()), image->size());
-    const auto header = kl::romHeaderOf(bytes);
-    const kl::Identification found = kl::identify(currentCatalogues(), bytes, header ? header->gameCode : "");
-    return found.identity == kl::Identity::Verified ? std::optional(found.name) : std::nullopt;
+    return kl::verifiedName(currentCatalogues(),
+                            {reinterpret_cast<const unsigned char*>(image->data()), image->size()});
 }
 
 kl::PatchPlace patchPlaceFor(const kl::ConfigLocation& location)

@@ -55,7 +55,7 @@ void addRomRows(const AddRow& addRow, const std::optional<kl::RomHeader>& header
     addRow("valMakerCode", QObject::tr("Maker code:"), QString::fromStdString(header->makerCode));
     addRow("valRegion", QObject::tr("Region:"), QString::fromStdString(header->region));
     addRow("valVersion", QObject::tr("Version:"), QStringLiteral("1.%1").arg(header->version));
-    addRow("valCrc", QObject::tr("CRC-32:"), QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper());
+    addRow("valCrc", QObject::tr("CRC-32:"), fromBytes(kl::crcText(crc)));
 }
 
 // A hostile archive may hold a million names; the window shows the first ones and the count.
@@ -118,7 +118,7 @@ void addCatalogueRows(QFormLayout* form, const AddRow& addRow, const std::string
 // The patch beside the game, applied in memory as a start applies it; nothing is written.
 // Returns the patched image's key where the patch applies.
 std::optional<kl::Sha1> addPatchRows(QFormLayout* form, const AddRow& addRow, const std::string& path,
-                                     const std::string& image, const std::string& gameCode)
+                                     const std::string& image)
 {
     const auto game = kl::examinePatch(path);
     if (!game)
@@ -136,12 +136,10 @@ std::optional<kl::Sha1> addPatchRows(QFormLayout* form, const AddRow& addRow, co
         result = kl::patchedGameName(*game, catalogues).value_or(
             "CRC-32 " + kl::crcText(kl::crc32Of(bytesOf(game->outcome.result))));
         break;
-    case Status::AlreadyApplied: {
+    case Status::AlreadyApplied:
         checked = "already applied";
-        const kl::Identification found = kl::identify(catalogues, bytesOf(image), gameCode);
-        result = found.identity == kl::Identity::Verified ? found.name : "CRC-32 " + kl::crcText(game->imageCrc);
+        result = kl::verifiedName(catalogues, bytesOf(image)).value_or("CRC-32 " + kl::crcText(game->imageCrc));
         break;
-    }
     case Status::WrongSource: {
         const auto name = kl::expectedGameName(*game, catalogues);
         checked = "made for another image: " + (name ? '"' + *name + "\" (" + kl::expectedImageText(*game) + ')'
@@ -180,7 +178,7 @@ void addGameSections(QFormLayout* form, const AddRow& addRow, const std::string&
                      const std::string& gameCode, const QLocale& locale)
 {
     addCatalogueRows(form, addRow, image, gameCode);
-    const auto patched = addPatchRows(form, addRow, path, image, gameCode);
+    const auto patched = addPatchRows(form, addRow, path, image);
     addPlayRows(form, addRow, patched.value_or(kl::sha1Of(bytesOf(image))), locale);
 }
 

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "../browser/file_ops.h"
+#include "../browser/folder_listing.h"
 #include "../config/play_times.h"
 #include "../config/text_file.h"
 #include "../file_kind.h"
@@ -25,24 +26,12 @@ std::span<const unsigned char> bytesOf(std::string_view s)
     return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
 }
 
-bool endsWithFolded(std::string_view name, std::string_view suffix)
-{
-    if (name.size() < suffix.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        const char c = name[name.size() - suffix.size() + i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i])
-            return false;
-    }
-    return true;
-}
-
 // The image a game file holds and the name its patched copy gets: a .vb file's own, or the
 // zip's first ROM entry's after its last separator (the zip's base name with .vb where that
 // leaves no name a file can have).
 std::optional<std::string> gameImage(const std::string& path, const std::string& name, std::string& copyName)
 {
-    if (endsWithFolded(name, ".vb")) {
+    if (isRomName(name)) {
         copyName = name;
         return readRomImage(path);
     }
@@ -90,7 +79,8 @@ std::optional<std::string> patchBeside(const std::string& romPath)
 {
     const PathParts parts = splitPath(romPath);
     const std::size_t dot = parts.name.rfind('.');
-    if (!(endsWithFolded(parts.name, ".vb") || endsWithFolded(parts.name, ".zip")) || dot == 0)
+    // The list's own patterns: the extension without regard to case.
+    if (!(wildcardMatch("*.vb", parts.name) || wildcardMatch("*.zip", parts.name)) || dot == 0)
         return std::nullopt;
     const std::string base = parts.name.substr(0, dot + 1);
     for (const std::string_view extension : {"bps", "ups", "ips"}) {
@@ -207,10 +197,7 @@ std::optional<std::string> patchedGameName(const PatchedGame& game, const std::v
 {
     if (game.outcome.status != PatchOutcome::Status::Applied)
         return std::nullopt;
-    const auto bytes = bytesOf(game.outcome.result);
-    const auto header = romHeaderOf(bytes);
-    const Identification found = identify(catalogues, bytes, header ? header->gameCode : std::string());
-    return found.identity == Identity::Verified ? std::optional(found.name) : std::nullopt;
+    return verifiedName(catalogues, bytesOf(game.outcome.result));
 }
 
 bool movePatchAlong(const std::string& oldRomPath, const std::string& newRomPath)

@@ -471,6 +471,13 @@ Identification identify(const std::vector<Catalogue>& catalogues, std::span<cons
     return shaDiffers;
 }
 
+std::optional<std::string> verifiedName(const std::vector<Catalogue>& catalogues, std::span<const unsigned char> image)
+{
+    const auto header = romHeaderOf(image);
+    Identification found = identify(catalogues, image, header ? header->gameCode : std::string());
+    return found.identity == Identity::Verified ? std::optional(std::move(found.name)) : std::nullopt;
+}
+
 std::string identificationText(const Identification& identification, std::string_view folder)
 {
     switch (identification.identity) {

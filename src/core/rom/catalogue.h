@@ -80,6 +80,9 @@ struct Identification {
 // one whose size and CRC-32 alone match is named with ShaDiffers.
 Identification identify(const std::vector<Catalogue>& catalogues, std::span<const unsigned char> image,
                         std::string_view gameCode);
+// The game the catalogues name for an image when it is verified, against the game code of its
+// own header; nothing otherwise.
+std::optional<std::string> verifiedName(const std::vector<Catalogue>& catalogues, std::span<const unsigned char> image);
 // The outcome as the Properties window words it.
 std::string identificationText(const Identification& identification, std::string_view folder);
 
