@@ -152,13 +152,9 @@ private slots:
         writeBytes(dir.filePath("odd.vb"), rom + "x");
         const kl::ConfigLocation location{false, dir.path().toStdString(), {}};
         const std::int64_t end = 1796796000;
-        if (anyPlayed) {
-            kl::Sha1 game;
-            const QByteArray sha1 = QCryptographicHash::hash(rom, QCryptographicHash::Sha1);
-            std::copy(sha1.begin(), sha1.end(), game.begin());
+        if (anyPlayed)
             writeBytes(dir.filePath("play-times"),
-                       QByteArray::fromStdString(kl::formatPlayTimes({{game, 14, 11579, end, "/r/t.vb"}})));
-        }
+                       QByteArray::fromStdString(kl::formatPlayTimes({{sha1Of(rom), 14, 11579, end, "/r/t.vb"}})));
         usePlayTimes(location);
         PropertiesWindow window(dir.filePath(name), nullptr);
         QCOMPARE(value(window, "valPlayed"), played);
