@@ -2,6 +2,7 @@
 # Installs the Debian packages that one task needs, and only those that are missing:
 #   deps.sh run      building and running the launcher (setup-and-run, setup-and-install)
 #   deps.sh package  that, and making the Debian package (build-deb)
+#   deps.sh bundle   that, and making the self-contained folder (build-bundle)
 #   deps.sh test     that, and everything the tests, the sanitizers and the fuzzers use
 set -euo pipefail
 
@@ -11,6 +12,8 @@ run=(
   zlib1g-dev libzip-dev libexpat1-dev nettle-dev
 )
 package=(dpkg-dev file)
+# The self-contained folder: Qt's Wayland platform to copy, and the ELF tools.
+bundle=(qt6-wayland patchelf binutils)
 test=(
   xvfb xauth xdotool x11-utils fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info hicolor-icon-theme libglib2.0-bin
@@ -24,8 +27,9 @@ test=(
 case "${1:-run}" in
   run) packages=("${run[@]}") ;;
   package) packages=("${run[@]}" "${package[@]}") ;;
-  test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
-  *) echo "usage: deps.sh run|package|test" >&2; exit 2 ;;
+  bundle) packages=("${run[@]}" "${bundle[@]}") ;;
+  test) packages=("${run[@]}" "${package[@]}" "${bundle[@]}" "${test[@]}") ;;
+  *) echo "usage: deps.sh run|package|bundle|test" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "bytes.h"
 #include "cli/cli.h"
+#include "cli/desktop_install.h"
 #include "browser/startup_listing.h"
 #include "window/frmkl.h"
 #include "ipc/handover.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv)
     case Invocation::Mode::Run: return runFile(folder, call.file);
     case Invocation::Mode::PrintCommand: return printCommand(folder, call.file);
     case Invocation::Mode::Open: return openFile(argc, argv, folder, call.file);
+    case Invocation::Mode::InstallDesktopEntry: return installDesktopEntry(folder);
+    case Invocation::Mode::RemoveDesktopEntry: return removeDesktopEntry();
     case Invocation::Mode::Window: break;
     }
     // A second instance ends here: no window, no file read or written.
@@ -36,7 +39,8 @@ int main(int argc, char** argv)
                    "hand-over\n", stderr);
     kl::FolderPrefetch prefetch(folder);  // reads the ROM folder while Qt and the window start
 
-    QApplication app(argc, argv);
+    QtArguments qtArguments(argc, argv);
+    QApplication app(qtArguments.count(), qtArguments.values());
     QApplication::setApplicationName(QStringLiteral("Kalmora Launcher"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.kalmora_launcher"));
 

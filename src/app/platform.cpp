@@ -106,3 +106,15 @@ void QtPlatform::prepareWine(const kl::WineWarmUp& warmUp)
     if (!std::exchange(m_wineReady, true))
         kl::makeWineReady(warmUp);
 }
+
+QtArguments::QtArguments(int argc, char** argv) : m_values(argv, argv + argc)
+{
+    static char platform[] = "-platform";
+    static char xcb[] = "xcb";
+    if (!qEnvironmentVariableIsEmpty("GAMESCOPE_WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        m_values.push_back(platform);
+        m_values.push_back(xcb);
+    }
+    m_count = static_cast<int>(m_values.size());
+    m_values.push_back(nullptr);
+}

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 #include "launch/command_line.h"
 #include "launch/session_watch.h"
@@ -68,4 +69,19 @@ public:
 private:
     std::optional<kl::SessionWatcher> m_watcher;
     bool m_wineReady = false;
+};
+
+// The arguments QApplication is given: the program's own, and "-platform xcb" under the Steam
+// Deck's game mode (gamescope, which sets GAMESCOPE_WAYLAND_DISPLAY), where Qt's Wayland
+// platform fails, unless the user chose a platform with QT_QPA_PLATFORM. An argument rather
+// than a variable: nothing of it may reach the programs the launcher starts.
+class QtArguments {
+public:
+    QtArguments(int argc, char** argv);
+    int& count() { return m_count; }
+    char** values() { return m_values.data(); }
+
+private:
+    std::vector<char*> m_values;
+    int m_count = 0;
 };

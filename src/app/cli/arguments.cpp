@@ -52,8 +52,16 @@ Invocation parseArguments(int argc, char** argv)
     const QCommandLineOption printCommand(QStringLiteral("print-command"),
                                           QStringLiteral("Print the command that --run would start, as shell words, "
                                                          "then the folder it starts in."));
+    const QCommandLineOption installEntry(
+        QStringLiteral("install-desktop-entry"),
+        QStringLiteral("Add this copy of the launcher to your applications menu (its desktop entry, icons, file type "
+                       "and AppStream metainfo in ~/.local/share); again after moving it."));
+    const QCommandLineOption removeEntry(QStringLiteral("remove-desktop-entry"),
+                                         QStringLiteral("Remove what --install-desktop-entry added."));
     parser.addOption(run);
     parser.addOption(printCommand);
+    parser.addOption(installEntry);
+    parser.addOption(removeEntry);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A Virtual Boy ROM image."),
                                  QStringLiteral("[FILE]"));
 
@@ -74,6 +82,15 @@ Invocation parseArguments(int argc, char** argv)
         return call;
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(installEntry) || parser.isSet(removeEntry)) {
+        if (parser.isSet(installEntry) && parser.isSet(removeEntry))
+            return usageError(QStringLiteral("--install-desktop-entry and --remove-desktop-entry exclude each other."));
+        if (!files.isEmpty() || parser.isSet(run) || parser.isSet(printCommand))
+            return usageError(QStringLiteral("--install-desktop-entry and --remove-desktop-entry take no FILE."));
+        call.mode = parser.isSet(installEntry) ? Invocation::Mode::InstallDesktopEntry
+                                               : Invocation::Mode::RemoveDesktopEntry;
+        return call;
+    }
     if (parser.isSet(run) && parser.isSet(printCommand))
         return usageError(QStringLiteral("--run and --print-command exclude each other."));
     if (files.size() > 1)

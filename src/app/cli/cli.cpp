@@ -141,7 +141,8 @@ int openFile(int argc, char** argv, const std::string& programFolder, const std:
             return status;
     }
     // Only a failure needs the display.
-    QApplication app(argc, argv);
+    QtArguments qtArguments(argc, argv);
+    QApplication app(qtArguments.count(), qtArguments.values());
     QtPlatform().messageBox(nullptr, shown(fromBytes(message)), MessageStyle::Critical, QStringLiteral("Error"));
     return status;
 }
