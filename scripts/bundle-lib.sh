@@ -8,6 +8,10 @@ bundle_system_library() {
   case "$1" in
     libc.so.* | libm.so.* | libpthread.so.* | libdl.so.* | librt.so.* | ld-linux*.so.* \
       | libstdc++.so.* | libgcc_s.so.*) return 0 ;;
+    # The rest of glibc: its parts call one another's private symbols, so they only work
+    # together, as the system's (a libresolv from Debian 12 fails under a newer libc).
+    libresolv.so.* | libanl.so.* | libutil.so.* | libmvec.so.* | libnsl.so.* | libBrokenLocale.so.* \
+      | libthread_db.so.* | libnss_*.so.* | libc_malloc_debug.so.*) return 0 ;;
     libGL.so.* | libEGL.so.* | libGLX.so.* | libOpenGL.so.* | libGLdispatch.so.* | libdrm.so.* \
       | libgbm.so.* | libglapi.so.*) return 0 ;;
     libX11.so.* | libX11-xcb.so.* | libxcb.so.* | libxcb-dri2.so.* | libxcb-dri3.so.* \
@@ -57,5 +61,5 @@ bundle_closure() {
 
 # The newest glibc symbol version an ELF file needs ("2.34"), or nothing.
 bundle_glibc_needed() {
-  LC_ALL=C objdump -T "$1" 2>/dev/null | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/GLIBC_//' | sort -V | tail -n1
+  { LC_ALL=C objdump -T "$1" 2>/dev/null || true; } | { grep -o 'GLIBC_[0-9][0-9.]*' || true; } | sed 's/GLIBC_//' | sort -V | tail -n1
 }

@@ -26,6 +26,7 @@ int main(int argc, char** argv)
     case Invocation::Mode::Run: return runFile(folder, call.file);
     case Invocation::Mode::PrintCommand: return printCommand(folder, call.file);
     case Invocation::Mode::Open: return openFile(argc, argv, folder, call.file);
+    case Invocation::Mode::ListWine: return listWine(folder);
     case Invocation::Mode::InstallDesktopEntry: return installDesktopEntry(folder);
     case Invocation::Mode::RemoveDesktopEntry: return removeDesktopEntry();
     case Invocation::Mode::Window: break;

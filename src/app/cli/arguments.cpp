@@ -60,7 +60,12 @@ Invocation parseArguments(int argc, char** argv)
                                          QStringLiteral("Remove what --install-desktop-entry added."));
     parser.addOption(run);
     parser.addOption(printCommand);
+    const QCommandLineOption listWine(
+        QStringLiteral("list-wine"),
+        QStringLiteral("List the Wine and Proton builds of Steam, Lutris, Bottles and Heroic that were found, one a "
+                       "line (name, a tab, its program); * marks the one a start would use."));
     parser.addOption(installEntry);
+    parser.addOption(listWine);
     parser.addOption(removeEntry);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A Virtual Boy ROM image."),
                                  QStringLiteral("[FILE]"));
@@ -82,6 +87,13 @@ Invocation parseArguments(int argc, char** argv)
         return call;
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(listWine)) {
+        if (!files.isEmpty() || parser.isSet(run) || parser.isSet(printCommand) || parser.isSet(installEntry)
+            || parser.isSet(removeEntry))
+            return usageError(QStringLiteral("--list-wine takes nothing else."));
+        call.mode = Invocation::Mode::ListWine;
+        return call;
+    }
     if (parser.isSet(installEntry) || parser.isSet(removeEntry)) {
         if (parser.isSet(installEntry) && parser.isSet(removeEntry))
             return usageError(QStringLiteral("--install-desktop-entry and --remove-desktop-entry exclude each other."));

@@ -9,6 +9,7 @@ struct Invocation {
         Open,          // FILE: hand it to the running window, or launch it without one
         Run,           // --run FILE: launch, wait, exit with the emulator's status
         PrintCommand,  // --print-command FILE: print what --run would start
+        ListWine,      // --list-wine: the Wine and Proton builds found, the one a start uses marked
         InstallDesktopEntry,  // --install-desktop-entry: this copy in the user's applications menu
         RemoveDesktopEntry,   // --remove-desktop-entry: out of it again
         Finished,      // --help, --version or a usage error: already answered

@@ -16,6 +16,7 @@
 #include "config/recent_games.h"
 #include "ipc/handover.h"
 #include "launch/launcher.h"
+#include "wine/wine_choice.h"
 #include "launch/process.h"
 #include "launch/session_watch.h"
 #include "paths.h"
@@ -39,7 +40,7 @@ kl::LaunchPlan plan(const std::string& programFolder, const std::string& file)
     const kl::ConfigLocation location = kl::configLocation(programFolder);
     const kl::EmulatorSettings options = kl::optionsForGame(location, kl::splitPath(file).name);
     useCatalogues(kl::catalogueFolder(location));  // read only to word a patch's refusal
-    return kl::planFileLaunch(options, file, kl::currentStartEnvironment(), patchPlaceFor(location));
+    return kl::planFileLaunch(options, file, kl::startEnvironmentFor(location), patchPlaceFor(location));
 }
 
 // A missing file is the caller's mistake; the others mean nothing could be started.
@@ -116,6 +117,21 @@ int printCommand(const std::string& programFolder, const std::string& file)
     if (!start)
         return status;
     const std::string text = kl::shellCommand(start->command);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int listWine(const std::string& programFolder)
+{
+    const kl::StartEnvironment environment = kl::startEnvironmentFor(kl::configLocation(programFolder));
+    const std::vector<kl::WineBuild> builds = kl::findWineBuilds(kl::wineSearchOf(environment));
+    const auto used = kl::chooseWine(environment, builds);
+    const bool found = used && (used->from == kl::WineToUse::From::Chosen || used->from == kl::WineToUse::From::Found);
+    std::string text;
+    for (const kl::WineBuild& build : builds) {
+        text += found && used->program == build.program ? "* " : "  ";
+        text += build.name + '\t' + build.program + '\n';
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

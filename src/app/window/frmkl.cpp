@@ -28,6 +28,7 @@
 #include "launch/desktop_entry.h"
 #include "launch/parameter_string.h"
 #include "launch/wine_ready.h"
+#include "wine/wine_choice.h"
 #include "platform.h"
 #include "prefetched_listing.h"
 #include "properties.h"
@@ -123,6 +124,7 @@ void frmKL::connectHandlers()
     onClick(mnuConfigResetEmu, [this] { mnuConfigResetEmu_Click(); });
     onClick(mnuConfigResetGUI, [this] { mnuConfigResetGUI_Click(); });
     onClick(mnuConfigResetBoth, [this] { mnuConfigResetBoth_Click(); });
+    connect(mnuConfigWine, &QMenu::aboutToShow, this, [this] { mnuConfigWine_AboutToShow(); });
     onClick(mnuWindowThemeDefault, [this] { mnuWindowThemeDefault_Click(); });
     onClick(mnuWindowMinimize, [this] { mnuWindowMinimize_Click(); });
     onClick(mnuHelpReadme, [this] { mnuHelpReadme_Click(); });
@@ -242,7 +244,7 @@ void frmKL::endBySignal(int)
 
 void frmKL::makeWineReady()
 {
-    if (const auto warmUp = kl::planWineWarmUp(windowOptions(), kl::currentStartEnvironment()))
+    if (const auto warmUp = kl::planWineWarmUp(windowOptions(), kl::startEnvironmentFor(m_config)))
         m_platform.prepareWine(*warmUp);
 }
 

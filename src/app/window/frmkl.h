@@ -15,6 +15,7 @@
 #include "config/options_scope.h"
 #include "launch/command_line.h"
 #include "launch/launcher.h"
+#include "wine/wine_choice.h"
 #include "platform.h"
 
 class Platform;
@@ -119,6 +120,9 @@ public:
     void mnuConfigResetEmu_Click();
     void mnuConfigResetGUI_Click();
     void mnuConfigResetBoth_Click();
+    // Config > Wine: automatic, then every Wine and Proton build found, the kept one checked.
+    void mnuConfigWine_AboutToShow();
+    void mnuConfigWine_Click(const std::optional<kl::WineChoice>& choice);
     void mnuWindowTheme_Click(int index);
     void mnuWindowThemeDefault_Click();
     void mnuHelpReadme_Click();

@@ -7,6 +7,7 @@
 #include "catalogues.h"
 #include "ipc/handover.h"
 #include "launch/launcher.h"
+#include "wine/wine_choice.h"
 #include "launch/parameter_string.h"
 #include "paths.h"
 #include "texts.h"
@@ -33,7 +34,7 @@ void frmKL::mnuFileLaunch_Click()
         return;
     }
     const std::string name = lstFiles->selectedName();
-    const kl::StartEnvironment environment = kl::currentStartEnvironment();
+    const kl::StartEnvironment environment = kl::startEnvironmentFor(m_config);
     startEmulator(kl::planLaunch(m_binder.read(), romPath, name, environment, patchPlaceFor(m_config)), name,
                   kl::absoluteAgainst(kl::joinPath(romPath, name, kl::kNativeStyle), environment.currentFolder));
 }
@@ -50,7 +51,7 @@ void frmKL::launchHandedFile(const std::string& absolutePath)
         return;  // the options are being saved; nothing starts any more
     const std::string name = kl::splitPath(absolutePath).name;
     startEmulator(kl::planFileLaunch(m_scope.optionsFor(name, m_binder.read()), absolutePath,
-                                     kl::currentStartEnvironment(), patchPlaceFor(m_config)),
+                                     kl::startEnvironmentFor(m_config), patchPlaceFor(m_config)),
                   name, absolutePath);
 }
 
@@ -65,6 +66,9 @@ bool frmKL::startEmulator(kl::LaunchPlan plan, const std::string& fileName, cons
     QString status = kLaunched + QLatin1Char('"') + fromBytes(fileName) + QLatin1Char('"');
     if (!plan.patchName.empty())
         status += kPatchedBy + QLatin1Char('"') + fromBytes(plan.patchName) + QLatin1Char('"');
+    // The choice stays kept: a Steam library on a card that is out now may be back next time.
+    if (!plan.goneWineChoice.empty())
+        status += kWineChoiceGone.arg(fromBytes(plan.goneWineChoice), fromBytes(plan.wineName));
     setStatus(status);
     recordRecentGame(path);
     if (mnuWindowMinimize->isChecked())

@@ -360,6 +360,10 @@ void WindowControls::buildMenus(QMainWindow& form)
     mnuConfigResetGUI = item(config, "mnuConfigResetGUI", "Reset &GUI");
     config->addSeparator()->setObjectName(QStringLiteral("mnuLine5"));
     mnuConfigResetBoth = item(config, "mnuConfigResetBoth", "Reset &both");
+    config->addSeparator()->setObjectName(QStringLiteral("mnuLineWine"));
+    mnuConfigWine = config->addMenu(QStringLiteral("&Wine"));
+    mnuConfigWine->setObjectName(QStringLiteral("mnuConfigWine"));
+    mnuConfigWine->menuAction()->setObjectName(QStringLiteral("mnuConfigWine"));
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("mnuWindow"));

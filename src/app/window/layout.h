@@ -98,6 +98,7 @@ struct WindowControls {
     QAction* mnuConfigResetEmu = nullptr;
     QAction* mnuConfigResetGUI = nullptr;
     QAction* mnuConfigResetBoth = nullptr;
+    QMenu* mnuConfigWine = nullptr;  // filled each time it opens: the Wine builds found then
     std::array<QAction*, 9> mnuWindowTheme{};
     QAction* mnuWindowThemeDefault = nullptr;
     QAction* mnuWindowMinimize = nullptr;

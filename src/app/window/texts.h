@@ -81,4 +81,11 @@ inline constexpr ResetQuestion kResetBoth{
     "Reset emulator and GUI configuration",
     "Do you really want to reset the emulator and GUI configuration (paths are not affected)?"};
 
+// Config > Wine.
+inline const QString kAutomaticWine = QStringLiteral("&Automatic (%1)");
+inline const QString kNoWineFound = QStringLiteral("no Wine found");
+inline const QString kWineChoiceNotKept = QStringLiteral("The choice of Wine could not be kept in \"%1\".");
+inline const QString kWineChoiceGone =
+    QStringLiteral("; the chosen Wine \"%1\" is gone, so \"%2\" was used");
+
 }  // namespace window_text

@@ -61,24 +61,20 @@ bool changePlayTimes(const ConfigLocation& location, Change change)
     const std::string folder = playTimesFolder(location);
     if (folder != location.folder && !makeFolders(folder, 0700))
         return false;
-    const std::string path = followLinks(joinAlways(folder, kPlayTimesName, kNativeStyle));
-    const FileLock lock(path);
-    if (!lock.held())
-        return false;
-    const StateRead read = readStateForChange(path, kMaxFileSize);
-    if (read.status == StateRead::Status::Unreadable)
-        return false;
-    // A newer launcher's file is its own, however large.
-    if (read.bytes.starts_with(kAnyVersion) && !read.bytes.starts_with(kVersionLine))
-        return false;
-    auto records = read.status == StateRead::Status::Read ? parsePlayTimes(read.bytes) : std::nullopt;
-    if (!records) {
-        if (!read.bytes.empty() && !setAsideDamaged(path))
-            return false;
-        records.emplace();
-    }
-    change(*records);
-    return writeFileAtomically(path, formatPlayTimes(*records));
+    return changeStateFile(joinAlways(folder, kPlayTimesName, kNativeStyle), kMaxFileSize, [&](const StateRead& read) {
+        StateChange changed;
+        // A newer launcher's file is its own, however large.
+        if (read.bytes.starts_with(kAnyVersion) && !read.bytes.starts_with(kVersionLine))
+            return changed;
+        auto records = read.status == StateRead::Status::Read ? parsePlayTimes(read.bytes) : std::nullopt;
+        if (!records) {
+            changed.damaged = !read.bytes.empty();
+            records.emplace();
+        }
+        change(*records);
+        changed.content = formatPlayTimes(*records);
+        return changed;
+    });
 }
 
 }  // namespace

@@ -21,22 +21,18 @@ bool changeList(const ConfigLocation& location, Change change)
     const std::string folder = stateFolder(location);
     if (location.installed && !makeFolders(folder, 0700))
         return false;
-    const std::string path = followLinks(recentGamesPath(location));
-    const FileLock lock(path);
-    if (!lock.held())
-        return false;
-    const StateRead read = readStateForChange(path, kMaxFileSize);
-    if (read.status == StateRead::Status::Unreadable)
-        return false;
-    std::vector<std::string> games =
-        read.status == StateRead::Status::Read ? parseRecentGames(read.bytes) : std::vector<std::string>{};
-    // Every list of ours names a game; bytes that name none are damage.
-    if (games.empty() && !read.bytes.empty() && !setAsideDamaged(path))
-        return false;
-    change(games);
-    if (games.size() > kRecentGamesKept)
-        games.resize(kRecentGamesKept);
-    return writeFileAtomically(path, formatRecentGames(games));
+    return changeStateFile(recentGamesPath(location), kMaxFileSize, [&](const StateRead& read) {
+        std::vector<std::string> games =
+            read.status == StateRead::Status::Read ? parseRecentGames(read.bytes) : std::vector<std::string>{};
+        // Every list of ours names a game; bytes that name none are damage.
+        StateChange changed;
+        changed.damaged = games.empty() && !read.bytes.empty();
+        change(games);
+        if (games.size() > kRecentGamesKept)
+            games.resize(kRecentGamesKept);
+        changed.content = formatRecentGames(games);
+        return changed;
+    });
 }
 
 }  // namespace

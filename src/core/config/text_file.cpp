@@ -349,3 +349,23 @@ std::optional<bool> parseBoolean(std::string_view text)
 }
 
 }  // namespace kl
+
+namespace kl {
+
+bool changeStateFile(const std::string& path, std::size_t limit,
+                     const std::function<StateChange(const StateRead&)>& change)
+{
+    const std::string target = followLinks(path);
+    const FileLock lock(target);
+    if (!lock.held())
+        return false;
+    const StateRead read = readStateForChange(target, limit);
+    if (read.status == StateRead::Status::Unreadable)
+        return false;
+    const StateChange changed = change(read);
+    if (!changed.content || (changed.damaged && !setAsideDamaged(target)))
+        return false;
+    return writeFileAtomically(target, *changed.content);
+}
+
+}  // namespace kl

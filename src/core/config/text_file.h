@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,18 @@ StateRead readStateForChange(const std::string& path, std::size_t limit);
 // Keeps a state file that cannot be understood as <path>.damaged, replacing an older one,
 // before the change replaces it. False when nothing could be kept.
 bool setAsideDamaged(const std::string& path);
+
+// What a change makes of a state file's bytes.
+struct StateChange {
+    std::optional<std::string> content;  // what replaces them; nothing leaves the file as it is
+    bool damaged = false;                // they could not be understood: kept as <path>.damaged first
+};
+// The one way each state file is changed, so that two processes changing it at once both land
+// in it and no failure loses it: the file is followed through links, locked, read (at most
+// `limit` bytes), given to `change`, and replaced atomically by its result. False where it
+// could not be locked, read or written, or `change` left it.
+bool changeStateFile(const std::string& path, std::size_t limit,
+                     const std::function<StateChange(const StateRead&)>& change);
 
 // Keeps the exact bytes of the file as <path>.damaged, replacing an older copy of that name,
 // before a save replaces the file. False when nothing could be kept.

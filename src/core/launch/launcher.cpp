@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "../config/config_location.h"
+#include "../config/text_file.h"
 #include "../file_kind.h"
 #include "../paths.h"
 #include "parameter_string.h"
@@ -38,7 +40,20 @@ StartEnvironment currentStartEnvironment()
         environment.home = home;
     if (const char* ready = std::getenv("KALMORA_WINE_READY"))
         environment.wineReady = std::string_view(ready) != "0";
+    if (const char* data = std::getenv("XDG_DATA_HOME"))
+        environment.xdgDataHome = data;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"))
+        environment.xdgConfigHome = config;
+    if (const char* compatData = std::getenv("STEAM_COMPAT_DATA_PATH"))
+        environment.steamCompatDataPath = compatData;
+    if (const char* client = std::getenv("STEAM_COMPAT_CLIENT_INSTALL_PATH"))
+        environment.steamCompatClientInstallPath = client;
     return environment;
+}
+
+WineSearch wineSearchOf(const StartEnvironment& environment)
+{
+    return {environment.home, environment.xdgDataHome, environment.xdgConfigHome};
 }
 
 std::string absoluteAgainst(std::string_view path, std::string_view folder)
@@ -52,10 +67,23 @@ std::string absoluteAgainst(std::string_view path, std::string_view folder)
     return result;
 }
 
-std::optional<std::string> findWine(const StartEnvironment& environment)
+namespace {
+
+WineToUse fromBuild(const WineBuild& build, WineToUse::From from)
 {
-    if (!environment.wine)
-        return findOnPath("wine", environment.path);
+    WineToUse wine;
+    wine.from = from;
+    wine.program = build.program;
+    wine.kind = build.kind;
+    wine.name = build.name;
+    wine.folder = build.folder;
+    wine.steamRoot = build.steamRoot;
+    return wine;
+}
+
+// The program WINE names, made absolute; nothing where it is not there.
+std::optional<std::string> wineVariableProgram(const StartEnvironment& environment)
+{
     const std::string& wine = *environment.wine;
     if (wine.find('/') == std::string::npos)
         return findOnPath(wine, environment.path);
@@ -63,6 +91,108 @@ std::optional<std::string> findWine(const StartEnvironment& environment)
     if (isExecutableFile(absolute))
         return absolute;
     return std::nullopt;
+}
+
+std::string realPathOf(const std::string& path)
+{
+    std::string real;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        real = resolved;
+        std::free(resolved);
+    }
+    return real;
+}
+
+}  // namespace
+
+std::optional<WineToUse> chooseWine(const StartEnvironment& environment)
+{
+    // The folders are read only where nothing before them decides.
+    if (environment.wine)
+        return chooseWine(environment, {});
+    return chooseWine(environment, findWineBuilds(wineSearchOf(environment)));
+}
+
+std::optional<WineToUse> chooseWine(const StartEnvironment& environment, const std::vector<WineBuild>& builds)
+{
+    if (environment.wine) {
+        const auto program = wineVariableProgram(environment);
+        if (!program)
+            return std::nullopt;
+        WineToUse wine;
+        wine.from = WineToUse::From::Variable;
+        wine.program = *program;
+        if (splitPath(*program).name == "proton") {
+            wine.kind = WineKind::Proton;
+            wine.folder = splitPath(realPathOf(*program)).folder;
+            std::vector<WineBuild> found = builds;
+            if (found.empty())
+                found = findWineBuilds(wineSearchOf(environment));
+            for (const WineBuild& build : found)
+                if (build.folder == wine.folder)
+                    wine.steamRoot = build.steamRoot;
+        }
+        return wine;
+    }
+    std::string gone;
+    if (!environment.chosenWine.empty()) {
+        for (const WineBuild& build : builds)
+            if (build.program == environment.chosenWine)
+                return fromBuild(build, WineToUse::From::Chosen);
+        gone = environment.chosenWineName.empty() ? environment.chosenWine : environment.chosenWineName;
+    }
+    std::optional<WineToUse> wine;
+    if (const auto onPath = findOnPath("wine", environment.path)) {
+        wine.emplace();
+        wine->program = *onPath;
+    } else if (!builds.empty())
+        wine = fromBuild(builds.front(), WineToUse::From::Found);
+    if (wine)
+        wine->goneChoice = std::move(gone);
+    return wine;
+}
+
+std::string wineNameOf(const WineToUse& wine) { return wine.name.empty() ? wine.program : wine.name; }
+
+std::optional<std::string> findWine(const StartEnvironment& environment)
+{
+    const auto wine = chooseWine(environment);
+    if (!wine || wine->kind != WineKind::Wine)
+        return std::nullopt;
+    return wine->program;
+}
+
+std::string protonDataFolder(const StartEnvironment& environment)
+{
+    const std::string& data = environment.xdgDataHome;
+    const std::string base = !data.empty() && data.front() == '/' ? data
+                                                                  : joinAlways(environment.home, ".local/share", kNativeStyle);
+    return joinAlways(base, "kalmora-launcher/proton", kNativeStyle);
+}
+
+LaunchCommand protonLaunchCommand(const LaunchCommand& native, const WineToUse& proton,
+                                  const StartEnvironment& environment, const std::optional<std::string>& umuRun,
+                                  std::vector<EnvironmentChange> changes)
+{
+    LaunchCommand command = wineLaunchCommand(native, umuRun ? *umuRun : proton.program);
+    const std::string data = environment.steamCompatDataPath ? *environment.steamCompatDataPath
+                                                             : protonDataFolder(environment);
+    if (umuRun) {
+        // umu runs Proton inside Steam's runtime, as Steam does; it makes the prefix it is given.
+        changes.push_back({"PROTONPATH", proton.folder});
+        changes.push_back({"GAMEID", "umu-default"});
+        changes.push_back({"WINEPREFIX", joinAlways(data, "pfx", kNativeStyle)});
+    } else {
+        command.arguments.insert(command.arguments.begin(), "run");
+        // Proton makes its prefix, pfx/, in the data folder at its first start, and fails
+        // where the client's folder is unset: outside Steam that is the empty string.
+        if (!environment.steamCompatDataPath)
+            changes.push_back({"STEAM_COMPAT_DATA_PATH", data});
+        if (!environment.steamCompatClientInstallPath)
+            changes.push_back({"STEAM_COMPAT_CLIENT_INSTALL_PATH", proton.steamRoot});
+    }
+    command.environment = std::move(changes);
+    return command;
 }
 
 std::optional<std::string> findEmulator(const std::string& program, const StartEnvironment& environment)
@@ -89,19 +219,30 @@ LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
         return plan;
     }
     if (isWindowsExecutable(command.program)) {
-        const auto wine = findWine(environment);
+        const auto wine = chooseWine(environment);
         if (!wine) {
             plan.problem = LaunchProblem::WineNotFound;
             return plan;
         }
+        plan.wineName = wineNameOf(*wine);
+        plan.goneWineChoice = wine->goneChoice;
+        const bool proton = wine->kind == WineKind::Proton;
         std::vector<EnvironmentChange> locale = wineLocaleChanges(environment.locale);
         if (!command.arguments.empty()) {
-            // Asked only where Wine's own version decides a short name, once.
+            // Asked only where Wine's own version decides a short name, once: a Proton build's
+            // wine, else the Wine its version file names.
             std::optional<std::optional<ShortNameRule>> rule;
             const auto ruleOfWine = [&]() {
                 if (!rule) {
-                    const auto version = outputOf({*wine, {"--version"}, "/", locale});
+                    const auto versionWine = proton ? protonWine(wine->folder) : std::optional(wine->program);
+                    const auto version =
+                        versionWine ? outputOf({*versionWine, {"--version"}, "/", locale}) : std::nullopt;
                     rule = version ? shortNameRuleOfVersion(*version) : std::nullopt;
+                    if (!*rule && proton) {
+                        const auto file = readWholeFile(joinAlways(wine->folder, "version", kNativeStyle), 4096);
+                        const auto tag = file ? protonWineVersion(*file) : std::nullopt;
+                        rule = tag ? shortNameRuleOfVersion(*tag) : std::nullopt;
+                    }
                 }
                 return *rule;
             };
@@ -113,10 +254,20 @@ LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
                 return plan;
             }
         }
-        command = wineLaunchCommand(command, *wine);
-        if (!plan.windowsPath.path.empty())
-            command.arguments[1] = plan.windowsPath.path;
-        command.environment = std::move(locale);
+        if (proton) {
+            if (!environment.steamCompatDataPath)
+                makeFolders(protonDataFolder(environment), 0700);
+            const bool hasRom = !command.arguments.empty();
+            const auto umuRun = findOnPath("umu-run", environment.path);
+            command = protonLaunchCommand(command, *wine, environment, umuRun, std::move(locale));
+            if (hasRom && !plan.windowsPath.path.empty())
+                command.arguments[umuRun ? 1 : 2] = plan.windowsPath.path;
+        } else {
+            command = wineLaunchCommand(command, wine->program);
+            if (!plan.windowsPath.path.empty())
+                command.arguments[1] = plan.windowsPath.path;
+            command.environment = std::move(locale);
+        }
     }
     plan.command = std::move(command);
     return plan;
@@ -131,8 +282,9 @@ std::string launchProblemText(LaunchProblem problem, std::string_view file)
         return "Emulator \"kalmora_boy.exe\" was not found. Please set the correct path to it on the \"Paths\" "
                "register.";
     case LaunchProblem::WineNotFound:
-        return "Emulator \"kalmora_boy.exe\" is a Windows program and Wine was not found. Please install Wine to "
-               "run it.";
+        return "Emulator \"kalmora_boy.exe\" is a Windows program and no Wine was found: not in WINE, not on the "
+               "PATH, and not among the Wine and Proton builds of Steam, Lutris, Bottles and Heroic. Please install "
+               "Wine to run it.";
     case LaunchProblem::NoWindowsPath: return "File \"" + std::string(file) + "\" cannot be opened by the Windows emulator.";
     case LaunchProblem::PatchRefused: break;  // the plan's own text
     }

@@ -12,6 +12,7 @@
 #include "patched_start.h"
 #include "wine_locale.h"
 #include "wine_names.h"
+#include "../wine/wine_builds.h"
 
 namespace kl {
 
@@ -25,11 +26,39 @@ struct StartEnvironment {
     std::string wineServer;  // WINESERVER; empty when unset
     std::string home;        // HOME
     bool wineReady = true;   // false with KALMORA_WINE_READY=0
+    std::string xdgDataHome;    // XDG_DATA_HOME and XDG_CONFIG_HOME as set; empty when unset
+    std::string xdgConfigHome;
+    std::optional<std::string> steamCompatDataPath;  // the user's own, which a Proton start keeps
+    std::optional<std::string> steamCompatClientInstallPath;
+    std::string chosenWine;      // the program of the Wine the user chose; empty: automatic
+    std::string chosenWineName;  // its name with where it came from
 };
 // The process's working folder as the kernel names it (bytes; empty when it is gone).
 std::string currentFolder();
 // The process's own: its working folder, the variables PATH and WINE, and its locale.
 StartEnvironment currentStartEnvironment();
+
+// Where the Wine and Proton builds of other tools are looked for, from these surroundings.
+WineSearch wineSearchOf(const StartEnvironment& environment);
+
+// The Wine a Windows emulator starts through, and why that one.
+struct WineToUse {
+    enum class From { Variable, Chosen, Path, Found } from = From::Path;
+    std::string program;  // wine, or a Proton build's proton
+    WineKind kind = WineKind::Wine;
+    std::string name;       // a found build's name with where it came from; empty otherwise
+    std::string folder;     // a Proton build's folder
+    std::string steamRoot;  // the real path of the Steam root a Proton build was found in, else empty
+    std::string goneChoice; // the name of a chosen Wine that has gone, which automatic replaced
+};
+// The first that applies: WINE (a path, or a name on the PATH; a Proton build's proton runs as
+// Proton), the Wine the user chose while it is still found, wine on the PATH, the first build
+// found. Nothing when none is there.
+std::optional<WineToUse> chooseWine(const StartEnvironment& environment);
+// The same, with the builds already found.
+std::optional<WineToUse> chooseWine(const StartEnvironment& environment, const std::vector<WineBuild>& builds);
+// How a Wine is named to the user: a found build's name, else its program's path.
+std::string wineNameOf(const WineToUse& wine);
 
 enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound, NoWindowsPath, PatchRefused };
 struct LaunchPlan {
@@ -39,6 +68,8 @@ struct LaunchPlan {
     std::string patchName;    // the patch the image starts patched by, if any
     std::optional<Sha1> playKey;  // the patched image's: the session is kept under it
     std::string refusal;      // with PatchRefused: the message
+    std::string wineName;     // the Wine a Windows emulator starts through, as wineNameOf names it
+    std::string goneWineChoice;  // a chosen Wine that has gone: its name
 };
 
 // A plan that is only its problem.
@@ -77,9 +108,19 @@ LaunchPlan planStart(LaunchCommand command, const StartEnvironment& environment)
 // The emulator program as a start finds it: a path made absolute, or a name looked for on the
 // PATH (a Windows program needs no run bit); nothing when no such program is on the PATH.
 std::optional<std::string> findEmulator(const std::string& program, const StartEnvironment& environment);
-// The Wine a Windows emulator starts through: WINE (a path, or a name on the PATH), else wine
-// from the PATH; nothing when that program is not there.
+// The wine program a Windows emulator starts through, as chooseWine picks it; nothing where
+// that is a Proton build, which is started its own way, or where none is there.
 std::optional<std::string> findWine(const StartEnvironment& environment);
+
+// The folder a Proton start keeps its prefix in where the user set no STEAM_COMPAT_DATA_PATH:
+// $XDG_DATA_HOME/kalmora-launcher/proton.
+std::string protonDataFolder(const StartEnvironment& environment);
+// The native command (absolute paths, the ROM path already in its Windows form) started through
+// a Proton build: "<proton> run <emulator> <arguments>" with Steam's variables, or through
+// umu-run (given its path) with PROTONPATH, GAMEID and WINEPREFIX. `changes` come first.
+LaunchCommand protonLaunchCommand(const LaunchCommand& native, const WineToUse& proton,
+                                  const StartEnvironment& environment, const std::optional<std::string>& umuRun,
+                                  std::vector<EnvironmentChange> changes);
 
 // A path made absolute against a folder, by joining; nothing is resolved or cleaned.
 std::string absoluteAgainst(std::string_view path, std::string_view folder);
