@@ -61,7 +61,7 @@ fi
 closure="$(bundle_closure "${files[@]}")" || fail "bundle_closure"
 names="$(cut -f1 <<<"$closure")"
 expected=(libQt6Core.so.6 libQt6Gui.so.6 libQt6Widgets.so.6 libQt6Network.so.6 libQt6XcbQpa.so.6 libQt6DBus.so.6
-          libnettle.so.8 libxkbcommon.so.0 libxkbcommon-x11.so.0 libxcb-icccm.so.4 libxcb-keysyms.so.1 libdouble-conversion.so.3)
+          libnettle.so.8 libxkbcommon.so.0 libxkbcommon-x11.so.0 libxcb-icccm.so.4 libxcb-keysyms.so.1)
 $wayland && expected+=(libQt6WaylandClient.so.6 libwayland-cursor.so.0)
 for name in "${expected[@]}"; do grep -qx "$name" <<<"$names" || fail "$name is not copied"; done
 for pattern in '^libicuuc\.so\.' '^libzip\.so\.' '^libpcre2-16\.so\.'; do
