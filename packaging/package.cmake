@@ -39,9 +39,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Without it the emulator, a Windows program, cannot be started; not everyone needs it.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
-# Qt's Wayland platform: without it the window runs through XWayland on a Wayland desktop.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# Qt's Wayland platform: without it the window runs through XWayland on a Wayland desktop. Wine:
+# the emulator is a Windows program, which nearly every user starts through it (apt installs
+# recommendations; one who has Proton or a runner of another tool may go without).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, wine")
+# The MAME software list the catalogues read, where the user wants it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS mame-data)
 
 include(CPack)

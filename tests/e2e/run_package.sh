@@ -47,7 +47,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
   || fail "control: $(field Package) $(field Version) $(field Architecture)"
 [ "$(field Section)" = games ] || fail "section $(field Section)"
 field Depends | grep -q 'libqt6widgets6' || fail "dependencies: $(field Depends)"
-[ "$(field Recommends)" = qt6-wayland ] || fail "recommends: $(field Recommends)"
+[ "$(field Recommends)" = "qt6-wayland, wine" ] || fail "recommends: $(field Recommends)"
+[ "$(field Suggests)" = mame-data ] || fail "suggests: $(field Suggests)"
 [ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | LC_ALL=C sort | tr '\n' ' ')" = "control md5sums " ] \
   || fail "control archive: $(dpkg-deb --ctrl-tarfile "$deb" | tar -t | tr '\n' ' ')"
 
