@@ -88,6 +88,12 @@ std::optional<kl::ConfigLocation>& playTimesInUse()
     return location;
 }
 
+std::function<std::optional<QString>(const std::string&)>& wineInUse()
+{
+    static std::function<std::optional<QString>(const std::string&)> wineOf;
+    return wineOf;
+}
+
 void addSection(QFormLayout* form, const char* name, const QString& text)
 {
     auto* title = new QLabel(text);
@@ -186,6 +192,8 @@ void addGameSections(QFormLayout* form, const AddRow& addRow, const std::string&
 
 void usePlayTimes(const kl::ConfigLocation& location) { playTimesInUse() = location; }
 
+void useWineOf(std::function<std::optional<QString>(const std::string&)> wineOf) { wineInUse() = std::move(wineOf); }
+
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -207,7 +215,8 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         // Only names and folders can be long; wrapping the short values makes the window needlessly tall.
         text->setWordWrap(qstrcmp(name, "valName") == 0 || qstrcmp(name, "valFolder") == 0
                           || qstrcmp(name, "valRomEntry") == 0 || qstrcmp(name, "valCatalogueSkipped") == 0
-                          || qstrcmp(name, "valPatchChecked") == 0 || qstrcmp(name, "valPatchCopy") == 0);
+                          || qstrcmp(name, "valPatchChecked") == 0 || qstrcmp(name, "valPatchCopy") == 0
+                          || qstrcmp(name, "valWine") == 0);
         text->setTextFormat(Qt::PlainText);  // names come from the file system and from archives
         form->addRow(label, text);
     };
@@ -229,6 +238,8 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
         addRow("valSize", tr("Size:"), tr("%1 Bytes").arg(locale.toString(static_cast<qulonglong>(status.size))));
         addRow("valModified", tr("Modified:"), modified);
         addRow("valWritable", tr("Writable:"), ::access(bytes.c_str(), W_OK) == 0 ? tr("Yes") : tr("No"));
+        if (const auto wine = wineInUse() ? wineInUse()(bytes) : std::nullopt)
+            addRow("valWine", tr("Wine:"), *wine);
         const QString suffix = QFileInfo(fileName).suffix().toLower();
         if (suffix == QLatin1String("vb")) {
             const auto image = kl::readRomImage(bytes);

@@ -3,10 +3,18 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "config/config_location.h"
 
 // Where the play times shown are kept; none are shown before this is called.
 void usePlayTimes(const kl::ConfigLocation& location);
+
+// Which Wine a start of the ROM at this path goes through, as the window would start it: its
+// name, or nothing where no Wine is involved; nothing is shown before this is called.
+void useWineOf(std::function<std::optional<QString>(const std::string& romPath)> wineOf);
 
 class PropertiesWindow : public QWidget {
     Q_OBJECT

@@ -76,6 +76,13 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
 
     useCatalogues(kl::catalogueFolder(m_config));
     usePlayTimes(m_config);
+    useWineOf([this](const std::string& romPath) -> std::optional<QString> {
+        const auto wine = kl::wineOfStart(m_scope.optionsFor(kl::splitPath(romPath).name, m_binder.read()),
+                                          kl::startEnvironmentFor(m_config));
+        if (!wine)
+            return std::nullopt;
+        return *wine ? fromBytes(kl::wineNameOf(**wine)) : kNoWineFound;
+    });
     buildControls(*this, this);
     bindSettings();
     connectHandlers();

@@ -154,6 +154,15 @@ std::optional<WineToUse> chooseWine(const StartEnvironment& environment, const s
 
 std::string wineNameOf(const WineToUse& wine) { return wine.name.empty() ? wine.program : wine.name; }
 
+std::optional<std::optional<WineToUse>> wineOfStart(const EmulatorSettings& options, const StartEnvironment& environment)
+{
+    const std::string emulator = joinPath(options.text(Field::txtEmuPath), kEmulatorName, kNativeStyle);
+    const auto program = findEmulator(emulator, environment);
+    if (!program || !isWindowsExecutable(*program))
+        return std::nullopt;
+    return chooseWine(environment);
+}
+
 std::optional<std::string> findWine(const StartEnvironment& environment)
 {
     const auto wine = chooseWine(environment);

@@ -59,6 +59,9 @@ std::optional<WineToUse> chooseWine(const StartEnvironment& environment);
 std::optional<WineToUse> chooseWine(const StartEnvironment& environment, const std::vector<WineBuild>& builds);
 // How a Wine is named to the user: a found build's name, else its program's path.
 std::string wineNameOf(const WineToUse& wine);
+// Whether a start with these options goes through Wine (a Windows emulator that is there), and
+// through which: an empty inner value where none is found.
+std::optional<std::optional<WineToUse>> wineOfStart(const EmulatorSettings& options, const StartEnvironment& environment);
 
 enum class LaunchProblem { None, FileMissing, EmulatorNotFound, WineNotFound, NoWindowsPath, PatchRefused };
 struct LaunchPlan {

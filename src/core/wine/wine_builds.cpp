@@ -89,7 +89,7 @@ public:
         std::stable_sort(m_found.begin(), m_found.end(), [](const WineBuild& a, const WineBuild& b) {
             if (a.source != b.source)
                 return a.source < b.source;
-            const std::string_view nameA = a.name.substr(0, a.name.rfind(" (")), nameB = b.name.substr(0, b.name.rfind(" ("));
+            const std::string nameA = a.name.substr(0, a.name.rfind(" (")), nameB = b.name.substr(0, b.name.rfind(" ("));
             if (higherVersion(nameA, nameB) || higherVersion(nameB, nameA))
                 return higherVersion(nameA, nameB);
             return a.name < b.name;
