@@ -227,4 +227,80 @@ grep -qx "crc:$expected_crc" "$emu/record.txt" || fail "the Windows program read
 grep -q '^arg:Z:.*\\Data\\Patched\\' "$emu/record.txt" || fail "not the patched copy: $(grep '^arg:' "$emu/record.txt")"
 echo "a patched start under Wine: $(grep '^arg:' "$emu/record.txt"), CRC-32 $expected_crc of all of it"
 
+# Where no wine is installed: a home laid out as Steam and Lutris lay out their builds, and a PATH
+# without wine. The stand-ins record how they were started, then run the real Wine: Proton's on
+# the prefix in the data folder it was given, as Proton does, the runner's as wine does.
+real_wine="$(command -v wine)"
+home="$work/home"
+ge="$home/.local/share/Steam/compatibilitytools.d/GE-Proton9-20"
+runner="$home/.local/share/lutris/runners/wine/lutris-7.2-2-x86_64"
+mkdir -p "$ge/files/bin" "$runner/bin" "$work/no wine here" "$home/.local/share/kalmora-launcher/proton"
+# Proton makes pfx/ at its first start; this one takes the prefix made above instead of waiting for a new one.
+ln -s "$WINEPREFIX" "$home/.local/share/kalmora-launcher/proton/pfx"
+printf '1718000000 GE-Proton9-20\n' > "$ge/version"
+cat > "$ge/proton" <<SCRIPT
+#!/bin/sh
+export PATH=/usr/bin:/bin
+{ printf 'proton:'; printf ' %s' "\$@"; echo; env | grep -E '^(STEAM_COMPAT_|WINEPREFIX=)' | sort; } > "$work/proton.txt"
+[ "\$1" = run ] || exit 2
+shift
+export WINEPREFIX="\$STEAM_COMPAT_DATA_PATH/pfx"
+exec "$real_wine" "\$@"
+SCRIPT
+printf '#!/bin/sh\nexec %s "$@"\n' "$real_wine" > "$ge/files/bin/wine"
+cat > "$runner/bin/wine" <<SCRIPT
+#!/bin/sh
+[ "\$1" = --version ] || { printf 'runner:'; printf ' %s' "\$@"; echo; } > "$work/runner.txt"
+export PATH=/usr/bin:/bin
+exec "$real_wine" "\$@"
+SCRIPT
+chmod +x "$ge/proton" "$ge/files/bin/wine" "$runner/bin/wine"
+printf 'ELSEWHERE\r\n' > "$work/handed/Elsewhere (Japan).vb"
+without_wine() { env -u WINE -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" PATH="$work/no wine here" "$@"; }
+without_wine "$prog/kalmora-launcher" --list-wine > "$work/list.txt" || fail "--list-wine"
+printf '* GE-Proton9-20 (Steam)\t%s/proton\n  lutris-7.2-2-x86_64 (Lutris)\t%s/bin/wine\n' "$ge" "$runner" > "$work/list.expected"
+diff "$work/list.expected" "$work/list.txt" >&2 || fail "--list-wine"
+without_wine "$prog/kalmora-launcher" --print-command "$work/handed/Elsewhere (Japan).vb" > "$work/printed.txt" \
+  || fail "--print-command through Proton"
+grep -q "^env STEAM_COMPAT_DATA_PATH=$home/.local/share/kalmora-launcher/proton STEAM_COMPAT_CLIENT_INSTALL_PATH=$home/.local/share/Steam $ge/proton run " \
+  "$work/printed.txt" || fail "--print-command through Proton: $(cat "$work/printed.txt")"
+settings_lines "$emu" "$work/handed" True False > "$prog/Data/Settings.ini"
+without_wine "$prog/kalmora-launcher" --run "$work/handed/Elsewhere (Japan).vb" >/dev/null 2>"$work/err.txt" \
+  || fail "--run through Proton: $(cat "$work/err.txt")"
+expect_record "--run through Proton" ELSEWHERE
+echo "--run through Proton, recorded: $(tr '\n' ' ' < "$work/proton.txt")"
+grep -q "^proton: run $emu/kalmora_boy.exe Z:.*handed.Elsewhere (Japan).vb -display frame" "$work/proton.txt" \
+  && grep -qx "STEAM_COMPAT_CLIENT_INSTALL_PATH=$home/.local/share/Steam" "$work/proton.txt" \
+  && grep -qx "STEAM_COMPAT_DATA_PATH=$home/.local/share/kalmora-launcher/proton" "$work/proton.txt" \
+  || fail "Proton was started otherwise: $(cat "$work/proton.txt")"
+
+# The window: Alt+L through Proton, then Config > Wine by keyboard picks the Lutris runner, and
+# Alt+L and --run go through it; --print-command names it.
+rm -f "$work/proton.txt"
+without_wine "$prog/kalmora-launcher" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 20 find_window || fail "no window without wine"
+refocus
+keys Down alt+l
+expect_record "Alt+L through Proton" ELSEWHERE
+[ -s "$work/proton.txt" ] || fail "Alt+L did not go through Proton"
+refocus
+keys alt+n w Down Down Return
+wait_for 10 test -s "$prog/Data/wine-choice" || fail "Config > Wine kept no choice"
+refocus
+keys alt+l
+expect_record "Alt+L through the Lutris runner" ELSEWHERE
+grep -q "^runner: $emu/kalmora_boy.exe Z:.*Elsewhere (Japan).vb" "$work/runner.txt" || fail "Alt+L did not go through the runner"
+refocus
+exit_launcher
+rm -f "$work/runner.txt"
+without_wine "$prog/kalmora-launcher" --run "$work/handed/Elsewhere (Japan).vb" >/dev/null 2>"$work/err.txt" \
+  || fail "--run through the chosen runner: $(cat "$work/err.txt")"
+expect_record "--run through the chosen runner" ELSEWHERE
+[ -s "$work/runner.txt" ] || fail "--run did not go through the chosen runner"
+without_wine "$prog/kalmora-launcher" --print-command "$work/handed/Elsewhere (Japan).vb" > "$work/printed.txt"
+grep -q "^$runner/bin/wine $emu/kalmora_boy.exe " "$work/printed.txt" || fail "--print-command: $(cat "$work/printed.txt")"
+without_wine "$prog/kalmora-launcher" --list-wine | grep -q '^\* lutris-7.2-2-x86_64 (Lutris)' || fail "--list-wine marks another"
+echo "without wine: --run, Alt+L and --print-command through GE-Proton9-20 (Steam) and the chosen lutris-7.2-2-x86_64 (Lutris)"
+
 echo "PASS: every name opened exactly that file or was refused, under both locales, in the window and handed over"
