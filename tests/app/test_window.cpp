@@ -533,8 +533,9 @@ private slots:
             writeFile(bin + "/wine", "#!/bin/sh\n");
             QFile::setPermissions(bin + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        const QByteArray oldPath = qgetenv("PATH");
+        const QByteArray oldPath = qgetenv("PATH"), oldHome = qgetenv("HOME");
         qputenv("PATH", fx.root.filePath("nowhere").toUtf8() + ":" + bin.toUtf8());
+        qputenv("HOME", fx.root.path().toUtf8());  // no Steam or Lutris of the machine's user
         const QString staging = fx.root.filePath("wine staging/bin/wine");
         if (outcome.endsWith("WINE")) {
             QDir().mkpath(QFileInfo(staging).path());
@@ -549,6 +550,7 @@ private slots:
         const QString status = w.lblStatus->text();
         w.mnuFileLaunch_Click();
         qputenv("PATH", oldPath);
+        qputenv("HOME", oldHome);
         qunsetenv("WINE");
         if (outcome == "no WINE")
             outcome = "no wine";  // the box is the same: the Wine the user chose is not there
@@ -558,8 +560,10 @@ private slots:
         if (outcome == "no wine") {
             QVERIFY(fx.platform.starts.isEmpty());
             QCOMPARE(fx.platform.boxes.size(), 1);
-            QCOMPARE(fx.platform.boxes[0].text, QString("Emulator \"kalmora_boy.exe\" is a Windows program and Wine was "
-                                                        "not found. Please install Wine to run it."));
+            QCOMPARE(fx.platform.boxes[0].text,
+                     QString("Emulator \"kalmora_boy.exe\" is a Windows program and no Wine was found: not in WINE, not on "
+                             "the PATH, and not among the Wine and Proton builds of Steam, Lutris, Bottles and Heroic. "
+                             "Please install Wine to run it."));
             QCOMPARE(fx.platform.boxes[0].style, MessageStyle::Critical);
             QCOMPARE(fx.platform.boxes[0].title, QString("Error"));
             QCOMPARE(w.lblStatus->text(), status);
@@ -589,6 +593,61 @@ private slots:
             QCOMPARE(r.arguments, QStringList{fx.roms + '/' + file} + switches);
         }
         QCOMPARE(w.lblStatus->text(), "Status: Emulator launched with file \"" + file + '"');
+    }
+
+    // Config > Wine lists what automatic would use and every build found; a choice is kept, used,
+    // shown in Properties, and when it has gone the start falls back, saying so.
+    void wineChosenFromTheMenu()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        writeFile(fx.emu + "/kalmora_boy.exe", "MZ\x90");
+        const QString tools = fx.root.filePath("home/.local/share/Steam/compatibilitytools.d/");
+        for (const QString build : {"GE-Proton9-20", "GE-Proton10-4", "A&B-Proton8-1"})
+            for (const QString file : {"/proton", "/files/bin/wine"}) {
+                QDir().mkpath(QFileInfo(tools + build + file).path());
+                writeFile(tools + build + file, "#!/bin/sh\n");
+                QFile::setPermissions(tools + build + file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+        const QByteArray oldPath = qgetenv("PATH"), oldHome = qgetenv("HOME");
+        qputenv("PATH", fx.root.filePath("nowhere").toUtf8());
+        qputenv("HOME", fx.root.filePath("home").toUtf8());
+        frmKL& w = fx.start();
+        const auto shownMenu = [&] {
+            emit w.mnuConfigWine->aboutToShow();
+            QStringList items;
+            for (QAction* a : w.mnuConfigWine->actions())
+                items << (a->isChecked() ? "* " : "") + a->text();
+            return items;
+        };
+        QCOMPARE(shownMenu(), QStringList({"* &Automatic (GE-Proton10-4 (Steam))", "GE-Proton10-4 (Steam)",
+                                           "GE-Proton9-20 (Steam)", "A&&B-Proton8-1 (Steam)"}));
+        w.mnuConfigWine->actions().at(2)->trigger();
+        QVERIFY(QFileInfo::exists(fx.program + "/Data/wine-choice"));
+        QCOMPARE(shownMenu().at(2), QString("* GE-Proton9-20 (Steam)"));
+        fx.select("b game.vb");
+        w.mnuFileLaunch_Click();
+        QCOMPARE(fx.platform.starts.size(), 1);
+        QCOMPARE(fx.platform.starts[0].program, tools + "GE-Proton9-20/proton");
+        QCOMPARE(fx.platform.starts[0].arguments.first(), QString("run"));
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\""));
+        QtPlatform().showFileProperties(&w, fx.roms + "/b game.vb");
+        auto* properties = w.findChild<QWidget*>("frmProperties");
+        QVERIFY(properties);
+        QCOMPARE(properties->findChild<QLabel*>("valWine")->text(), QString("GE-Proton9-20 (Steam)"));
+        properties->close();
+        QVERIFY(QDir(tools + "GE-Proton9-20").removeRecursively());
+        w.mnuFileLaunch_Click();
+        QCOMPARE(fx.platform.starts.size(), 2);
+        QCOMPARE(fx.platform.starts[1].program, tools + "GE-Proton10-4/proton");
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\"; the chosen Wine "
+                                              "\"GE-Proton9-20 (Steam)\" is gone, so \"GE-Proton10-4 (Steam)\" was used"));
+        QCOMPARE(shownMenu().first(), QString("* &Automatic (GE-Proton10-4 (Steam))"));
+        w.mnuConfigWine->actions().at(0)->trigger();
+        w.mnuFileLaunch_Click();
+        QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\""));
+        qputenv("PATH", oldPath);
+        qputenv("HOME", oldHome);
     }
 
     void everyTriggerLaunches()
