@@ -12,6 +12,7 @@
 #include "launch/command_line.h"
 #include "launch/session_watch.h"
 #include "launch/wine_ready.h"
+#include "pictures/picture_settings.h"
 
 class QAction;
 class QMenu;
@@ -47,6 +48,9 @@ public:
     virtual void endProgram() = 0;
     // Makes Wine ready in the background; returns at once.
     virtual void prepareWine(const kl::WineWarmUp& warmUp) = 0;
+    // Config > Pictures...: the settings as the user leaves the dialog with OK; nothing on Cancel.
+    virtual std::optional<kl::PictureSettings> pictureSettingsDialog(QWidget* owner,
+                                                                     const kl::PictureSettings& current) = 0;
 };
 
 // The real desktop.
@@ -65,6 +69,8 @@ public:
     void popupMenu(QMenu* menu, QAction* defaultItem, std::optional<QPoint> byKeyboardAt = {}) override;
     void endProgram() override;
     void prepareWine(const kl::WineWarmUp& warmUp) override;
+    std::optional<kl::PictureSettings> pictureSettingsDialog(QWidget* owner,
+                                                             const kl::PictureSettings& current) override;
 
 private:
     std::optional<kl::SessionWatcher> m_watcher;

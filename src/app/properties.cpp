@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
@@ -18,6 +19,7 @@
 #include "config/play_times.h"
 #include "launch/patched_start.h"
 #include "paths.h"
+#include "pictures.h"
 #include "rom/catalogue.h"
 #include "rom/rom_header.h"
 #include "rom/zip_archive.h"
@@ -192,6 +194,17 @@ void addGameSections(QFormLayout* form, const AddRow& addRow, const std::string&
 
 void usePlayTimes(const kl::ConfigLocation& location) { playTimesInUse() = location; }
 
+std::function<std::optional<std::string>(const std::string&)>& pictureInUse()
+{
+    static std::function<std::optional<std::string>(const std::string&)> pictureOf;
+    return pictureOf;
+}
+
+void usePictureOf(std::function<std::optional<std::string>(const std::string&)> pictureOf)
+{
+    pictureInUse() = std::move(pictureOf);
+}
+
 void useWineOf(std::function<std::optional<QString>(const std::string&)> wineOf) { wineInUse() = std::move(wineOf); }
 
 PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidget(owner, Qt::Window)
@@ -261,7 +274,22 @@ PropertiesWindow::PropertiesWindow(const QString& path, QWidget* owner) : QWidge
     // A window of its own, not a dialog, so Escape is given the meaning it has in every dialog.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    // The game's picture beside its facts, where pictures are on and it has one.
+    const auto pictureFile = pictureInUse() && status.kind == kl::FileKind::Regular ? pictureInUse()(bytes) : std::nullopt;
+    const QImage picture = pictureFile ? decodePicture(*pictureFile, QSize(240, 320)) : QImage();
+    if (!picture.isNull()) {
+        auto* row = new QHBoxLayout;
+        row->addLayout(form, 1);
+        auto* shownPicture = new QLabel;
+        shownPicture->setObjectName(QStringLiteral("picGame"));
+        shownPicture->setPixmap(QPixmap::fromImage(picture));
+        shownPicture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+        shownPicture->setAccessibleName(tr("Picture of the game"));
+        row->addWidget(shownPicture, 0, Qt::AlignTop);
+        layout->addLayout(row);
+    } else {
+        layout->addLayout(form);
+    }
     layout->addWidget(buttons);
     setMinimumWidth(380);
 }

@@ -16,6 +16,10 @@ void usePlayTimes(const kl::ConfigLocation& location);
 // name, or nothing where no Wine is involved; nothing is shown before this is called.
 void useWineOf(std::function<std::optional<QString>(const std::string& romPath)> wineOf);
 
+// The picture file of the ROM at this path, shown beside its facts; none before this is called
+// with a function, or after it is called with none.
+void usePictureOf(std::function<std::optional<std::string>(const std::string& romPath)> pictureOf);
+
 class PropertiesWindow : public QWidget {
     Q_OBJECT
 public:

@@ -82,4 +82,12 @@ struct FakePlatform : Platform {
     }
     void endProgram() override { ++ends; }
     void prepareWine(const kl::WineWarmUp& warmUp) override { wineWarmUps.append(warmUp); }
+    // Config > Pictures...: what the dialog was shown, and what it answers (Cancel by default).
+    QList<kl::PictureSettings> pictureDialogs;
+    std::optional<kl::PictureSettings> pictureAnswer;
+    std::optional<kl::PictureSettings> pictureSettingsDialog(QWidget*, const kl::PictureSettings& current) override
+    {
+        pictureDialogs.append(current);
+        return pictureAnswer;
+    }
 };

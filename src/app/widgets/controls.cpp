@@ -2,12 +2,17 @@
 #include "controls.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QTimer>
+
+#include <algorithm>
 
 void CheckBox::nextCheckState()
 {
@@ -16,8 +21,28 @@ void CheckBox::nextCheckState()
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
+namespace {
+
+// Screen readers are told a link label is a link, named by its address.
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("LinkLabel") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Link,
+                                     static_cast<QLabel*>(object)->text());
+    return nullptr;
+}
+
+}  // namespace
+
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
+    static const bool factory = [] {
+        QAccessible::installFactory(linkAccessible);
+        return true;
+    }();
+    (void)factory;
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(text);
     // Only the underline is set, so the label follows the window's font otherwise.
     QFont f;
     f.setUnderline(true);
@@ -40,6 +65,30 @@ void LinkLabel::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         emit clicked();
     QLabel::mousePressEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+        if (!event->isAutoRepeat())
+            emit clicked();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    // Around the address's own width, not the whole label.
+    focus.rect = QRect(0, 0, std::min(width(), fontMetrics().horizontalAdvance(text()) + 4), height());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }
 
 void LinkLabel::mouseMoveEvent(QMouseEvent* event)

@@ -42,6 +42,9 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // The keyboard reaches it too: in the tab order, Enter or Space opens it, the focus shows.
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A tab strip that fills its row: each tab gets its caption's width and an even share of

@@ -27,6 +27,13 @@ FixedSizeKeeper::FixedSizeKeeper(QWidget* window) : QObject(window), m_window(wi
     });
 }
 
+void FixedSizeKeeper::keep(QSize size)
+{
+    m_size = size;
+    if (!m_following)
+        m_window->setFixedSize(size);
+}
+
 bool FixedSizeKeeper::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_window)

@@ -16,6 +16,8 @@ class FixedSizeKeeper : public QObject {
 public:
     // Keeps the window at the size it has now.
     explicit FixedSizeKeeper(QWidget* window);
+    // The window's fixed size changes (it grew by a pane): kept from now on.
+    void keep(QSize size);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

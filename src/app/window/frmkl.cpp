@@ -22,6 +22,7 @@
 #include "config/settings_file.h"
 #include "config/text_file.h"
 #include "fixed_size.h"
+#include "widgets/picture_pane.h"
 #include "font_fit.h"
 #include "help/links.h"
 #include "ipc/handover.h"
@@ -92,7 +93,14 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
 
     fitFont(*centralWidget(), *tabStrip);
     setFixedSize(sizeHint());
-    new FixedSizeKeeper(this);
+    m_sizeKeeper = new FixedSizeKeeper(this);
+    m_pictures = new PictureSource(this);
+    connect(m_pictures, &PictureSource::pictureReady, this, [this](const QString& romPath, const QImage& picture) {
+        const std::string name = lstFiles->selectedName();
+        if (picPane->isVisible() && !name.empty()
+            && romPath == fromBytes(kl::joinAlways(lstFiles->folder(), name, kl::kNativeStyle)))
+            picPane->show(picture, shown(fromBytes(lstFiles->selectedName())));
+    });
 }
 
 void frmKL::connectHandlers()
@@ -132,6 +140,8 @@ void frmKL::connectHandlers()
     onClick(mnuConfigResetGUI, [this] { mnuConfigResetGUI_Click(); });
     onClick(mnuConfigResetBoth, [this] { mnuConfigResetBoth_Click(); });
     connect(mnuConfigWine, &QMenu::aboutToShow, this, [this] { mnuConfigWine_AboutToShow(); });
+    onClick(mnuConfigPictures, [this] { mnuConfigPictures_Click(); });
+    onClick(mnuViewPicture, [this] { mnuViewPicture_Click(); });
     onClick(mnuWindowThemeDefault, [this] { mnuWindowThemeDefault_Click(); });
     onClick(mnuWindowMinimize, [this] { mnuWindowMinimize_Click(); });
     onClick(mnuHelpReadme, [this] { mnuHelpReadme_Click(); });
@@ -197,6 +207,7 @@ static void showPathTrimmed(QLineEdit* edit)
 void frmKL::Form_Load()
 {
     auto steps = [this] {
+        loadPictureSettings();
         CenterFormOnScreen();
         LoadEmulatorSettings();
         LoadGuiSettings();
@@ -575,6 +586,7 @@ void frmKL::writeOptions(const kl::EmulatorSettings& options)
 void frmKL::followSelection()
 {
     showEntryItems();
+    showSelectedPicture();
     if (const auto show = m_scope.select(lstFiles->selectedName(), m_binder.read()))
         writeOptions(*show);
 }

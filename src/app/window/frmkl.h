@@ -16,6 +16,8 @@
 #include "launch/command_line.h"
 #include "launch/launcher.h"
 #include "wine/wine_choice.h"
+#include "fixed_size.h"
+#include "pictures.h"
 #include "platform.h"
 
 class Platform;
@@ -123,6 +125,10 @@ public:
     // Config > Wine: automatic, then every Wine and Proton build found, the kept one checked.
     void mnuConfigWine_AboutToShow();
     void mnuConfigWine_Click(const std::optional<kl::WineChoice>& choice);
+    // View > Game picture and Config > Pictures...: the pane beside the tabs, kept in Pictures.ini.
+    void mnuViewPicture_Click();
+    void mnuConfigPictures_Click();
+    PictureSource& pictures() { return *m_pictures; }
     void mnuWindowTheme_Click(int index);
     void mnuWindowThemeDefault_Click();
     void mnuHelpReadme_Click();
@@ -141,6 +147,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void loadPictureSettings();
+    void usePictureSettings(const kl::PictureSettings& settings);
+    void showSelectedPicture();
+    // The icon a game's applications menu entry gets: a copy of its picture, where it has one.
+    std::string entryIcon(const std::string& romPath);
     // The launch routine's start of a planned command: the error boxes, the status, the recent
     // games and the minimise. The path is the ROM's, absolute. True when the emulator started.
     bool startEmulator(kl::LaunchPlan plan, const std::string& fileName, const std::string& path);
@@ -182,6 +193,9 @@ private:
     QString m_programFolder;
     kl::FolderPrefetch* m_prefetch = nullptr;
     kl::ConfigLocation m_config;
+    PictureSource* m_pictures = nullptr;
+    bool m_picturesKept = true;  // false where Pictures.ini could not be read: it is left as it is
+    FixedSizeKeeper* m_sizeKeeper = nullptr;
     SettingsBinder m_binder;
     bool m_exiting = false;
     bool m_unattended = false;  // nobody answers boxes: errors go to standard error

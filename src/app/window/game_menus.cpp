@@ -81,7 +81,7 @@ void frmKL::mnuFileAddToMenu_Click()
     const std::string path = selectedRomPath();
     const QString name = fromBytes(*rom);
     const std::string title = verifiedGameName(path).value_or("");
-    switch (kl::writeGameEntry(launcherPath(), path, kEntryIcon, title)) {
+    switch (kl::writeGameEntry(launcherPath(), path, entryIcon(path), title)) {
     case kl::EntryResult::NotUtf8: showError(kEntryNotUtf8.arg(name)); break;
     case kl::EntryResult::Failed: showError(kEntryFailed.arg(fromBytes(kl::gameEntryPath(path)))); break;
     case kl::EntryResult::Written: setStatus(kAddedToMenu.arg(name)); break;
@@ -109,7 +109,7 @@ void frmKL::carryGameEntry(const std::string& oldPath, const std::string& newPat
     // Only a game with an entry is read for the catalogues' name.
     if (kl::hasGameEntry(oldPath))
         kl::moveGameEntry(launcherPath(), oldPath, newPath,
-                          kEntryIcon, verifiedGameName(newPath).value_or(""));
+                          entryIcon(newPath), verifiedGameName(newPath).value_or(""));
 }
 
 std::string frmKL::launcherPath() const { return kl::launcherPath(toBytes(m_programFolder), m_config.installed); }

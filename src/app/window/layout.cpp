@@ -17,6 +17,7 @@
 #include "theme/theme_colors.h"
 #include "widgets/controls.h"
 #include "widgets/file_list_box.h"
+#include "widgets/picture_pane.h"
 #include "binder.h"
 
 namespace {
@@ -26,6 +27,10 @@ const QString kStarted = QStringLiteral("Status: Kalmora Launcher started");
 const char* const kThemeCaptions[] = {"&Beach", "&C-64", "&Gothic", "&Matrix", "&Retro", "R&omance", "&Spring", "S&ummer"};
 const char* const kFileTypeCaptions[] = {"&Virtual Boy (*.vb) files", "&Compressed (*.zip) files",
                                          "&Both (*.vb && *.zip) files", "&All (*.*) files"};
+
+// The reference window's width, and the picture pane's beside it, in twips.
+constexpr int kFormWidth = 8400;
+constexpr int kPaneWidth = 3600;
 
 // Twips to pixels: 15 twips per pixel at 96 dpi; Qt scales for dense screens.
 constexpr int px(int twips) { return (twips + 7) / 15; }
@@ -155,6 +160,22 @@ void WindowControls::buildControls(QMainWindow& window, QObject* mouseWatcher)
     buildStatusPanel(central);
     buildMenus(window);
     setTabOrder();
+    picPane = make<PicturePane>(central, "picPane");
+    picPane->setGeometry(twipRect(kFormWidth, 0, kPaneWidth, 6135));
+    picPane->hide();
+}
+
+void WindowControls::layOutPicturePane(bool shown)
+{
+    QWidget* central = lstFiles->parentWidget();
+    const int width = shown ? kFormWidth + kPaneWidth + 75 : kFormWidth;
+    central->setFixedSize(px(width), px(6525));
+    // The status line's frame spans the window.
+    central->findChild<QWidget*>(QStringLiteral("Line1"))->setGeometry(0, px(6245), px(width), 1);
+    central->findChild<QWidget*>(QStringLiteral("Line3"))->setGeometry(0, px(6515), px(width), 1);
+    central->findChild<QWidget*>(QStringLiteral("Line4"))->setGeometry(px(width - 10), px(6260), 1, px(6510 - 6260));
+    lblStatus->setGeometry(px(45), px(6260) + 1, px(width - 45) - 4, px(6515) - px(6260) - 1);
+    picPane->setVisible(shown);
 }
 
 void WindowControls::buildVideoTab(QWidget* page)
@@ -351,6 +372,9 @@ void WindowControls::buildMenus(QMainWindow& form)
         mnuViewFileType[i]->setCheckable(true);
     }
     mnuViewFileType[1]->setChecked(true);
+    view->addSeparator()->setObjectName(QStringLiteral("mnuLinePicture"));
+    mnuViewPicture = item(view, "mnuViewPicture", "Game &picture");
+    mnuViewPicture->setCheckable(true);
     view->addSeparator()->setObjectName(QStringLiteral("mnuLine4"));
     mnuViewRefresh = item(view, "mnuViewRefresh", "&Refresh");
 
@@ -364,6 +388,7 @@ void WindowControls::buildMenus(QMainWindow& form)
     mnuConfigWine = config->addMenu(QStringLiteral("&Wine"));
     mnuConfigWine->setObjectName(QStringLiteral("mnuConfigWine"));
     mnuConfigWine->menuAction()->setObjectName(QStringLiteral("mnuConfigWine"));
+    mnuConfigPictures = item(config, "mnuConfigPictures", "&Pictures...");
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("mnuWindow"));
@@ -411,7 +436,8 @@ void WindowControls::setTabOrder()
         chkFlip, cmbZoom, cmbFrameSkip, chkNoThrottle, cmdLaunch, cmdHelp, cmdExit,
         optKeyLayout[1], optKeyLayout[2], chkJoystick, cmbVBController,
         chkForceTimer, chkFixVF, chkDisplayFPS, chkEnableDebug, chkGenerateDisam, chkOutputDebug,
-        txtEmuPath, cmdBrowseEmu, txtRomPath, cmdBrowseRom, tabGUI->tabBar(), opt3DMode[4]};
+        txtEmuPath, cmdBrowseEmu, txtRomPath, cmdBrowseRom, lblURL[1], lblURL[2], lblURL[3], tabGUI->tabBar(),
+        opt3DMode[4]};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -13,6 +13,7 @@ class CheckBox;
 class EvenTabBar;
 class FileListBox;
 class LinkLabel;
+class PicturePane;
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -94,11 +95,14 @@ struct WindowControls {
     QAction* mnuFileRecentClear = nullptr;
     QAction* mnuFileExit = nullptr;
     std::array<QAction*, 5> mnuViewFileType{};
+    QAction* mnuViewPicture = nullptr;  // View > Game picture: the pane beside the tabs
     QAction* mnuViewRefresh = nullptr;
     QAction* mnuConfigResetEmu = nullptr;
     QAction* mnuConfigResetGUI = nullptr;
     QAction* mnuConfigResetBoth = nullptr;
-    QMenu* mnuConfigWine = nullptr;  // filled each time it opens: the Wine builds found then
+    QMenu* mnuConfigWine = nullptr;
+    QAction* mnuConfigPictures = nullptr;
+    PicturePane* picPane = nullptr;  // filled each time it opens: the Wine builds found then
     std::array<QAction*, 9> mnuWindowTheme{};
     QAction* mnuWindowThemeDefault = nullptr;
     QAction* mnuWindowMinimize = nullptr;
@@ -120,6 +124,9 @@ protected:
     // Makes every control in the window; the tab pages' and the strip's mouse moves go to
     // the watcher. Nothing is connected yet.
     void buildControls(QMainWindow& window, QObject* mouseWatcher);
+    // The pane beside the tabs shown or hidden: the window grows by it, the status line with it;
+    // hidden, every control is where the reference layout puts it.
+    void layOutPicturePane(bool shown);
 
 private:
     void buildVideoTab(QWidget* page);

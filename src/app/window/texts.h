@@ -81,6 +81,8 @@ inline constexpr ResetQuestion kResetBoth{
     "Reset emulator and GUI configuration",
     "Do you really want to reset the emulator and GUI configuration (paths are not affected)?"};
 
+inline const QString kPicturesNotKept = QStringLiteral("The picture settings could not be kept in \"%1\".");
+
 // Config > Wine.
 inline const QString kAutomaticWine = QStringLiteral("&Automatic (%1)");
 inline const QString kNoWineFound = QStringLiteral("no Wine found");

@@ -105,7 +105,16 @@ EntryResult writeGameEntry(std::string_view launcherPath, std::string_view romPa
 
 bool removeGameEntry(std::string_view romPath)
 {
+    ::unlink(gameIconPath(romPath).c_str());
     return ::unlink(gameEntryPath(romPath).c_str()) == 0 || errno == ENOENT;
+}
+
+std::string gameIconPath(std::string_view romPath)
+{
+    std::string name = gameEntryName(romPath);
+    name.replace(name.size() - std::string_view(".desktop").size(), std::string_view::npos, ".png");
+    return joinAlways(joinAlways(xdgFolder("XDG_DATA_HOME", ".local/share"), "icons/kalmora-launcher", kNativeStyle),
+                      name, kNativeStyle);
 }
 
 void moveGameEntry(std::string_view launcherPath, std::string_view oldPath, std::string_view newPath,

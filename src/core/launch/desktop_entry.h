@@ -14,6 +14,9 @@ std::string applicationsFolder();
 std::string gameEntryName(std::string_view romPath);
 std::string gameEntryPath(std::string_view romPath);
 bool hasGameEntry(std::string_view romPath);
+// Where a game's entry keeps a copy of its picture as its icon:
+// $XDG_DATA_HOME/icons/kalmora-launcher/<the entry's name>.png; it goes with the entry.
+std::string gameIconPath(std::string_view romPath);
 
 // One argument of an Exec key: quoted when it holds a reserved character, with the quote,
 // backtick, dollar and backslash escaped inside the quotes, and % doubled.
