@@ -1,6 +1,7 @@
 // The properties window on generated files: ROM footers of a Japanese and a US game, damage, other files.
 #include <QtTest>
 
+#include <QBuffer>
 #include <QFormLayout>
 #include <QLabel>
 #include <QStringDecoder>
@@ -18,6 +19,7 @@
 #include "../support/patch_images.h"
 #include "catalogues.h"
 #include "config/play_times.h"
+#include "pictures.h"
 #include "properties.h"
 
 namespace {
@@ -366,6 +368,72 @@ private slots:
         QCOMPARE(lines.size(), 21);
         QCOMPARE(lines[19], QString("f19 (0 Bytes)"));
         QCOMPARE(lines[20], QString::fromUtf8("… and 5 more"));
+    }
+
+    // A picture is shown only when it is a PNG within the bounds; nothing else it is given can
+    // crash, wait or fill the memory.
+    void picturesDecodeWithinBounds_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a small PNG") << "" << true;
+        QTest::newRow("truncated") << "truncated" << false;
+        QTest::newRow("not a PNG") << "jpeg" << false;
+        QTest::newRow("a header 4097 pixels wide") << "wide" << false;
+        QTest::newRow("larger than 8 MiB") << "large" << false;
+        QTest::newRow("a pipe") << "pipe" << false;
+        QTest::newRow("no bytes") << "empty" << false;
+    }
+    void picturesDecodeWithinBounds()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, shown);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Game.png");
+        // A real picture wider than the bound, small on disk: only the bound keeps it out.
+        QImage image = damage == "wide" ? QImage(4097, 2, QImage::Format_RGB32) : QImage(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, damage == "jpeg" ? "JPEG" : "PNG");
+        if (damage == "truncated")
+            png.truncate(png.size() / 2);
+        if (damage == "large")
+            png.append(QByteArray(8 << 20, '\0'));  // past IEND: the file, not the picture, is too large
+        if (damage == "empty")
+            png.clear();
+        if (damage == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            writeBytes(path, png);
+        const QImage decoded = decodePicture(path.toStdString(), QSize(20, 20));
+        QCOMPARE(!decoded.isNull(), shown);
+        if (shown)
+            QCOMPARE(decoded.size(), QSize(20, 15));
+    }
+
+    // Where pictures are on, Properties shows the game's beside its facts.
+    void pictureBesideTheFacts()
+    {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("game.vb"), QByteArray(1024, 'x'));
+        QImage image(60, 80, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QVERIFY(image.save(dir.filePath("box.png")));
+        usePictureOf([&](const std::string& rom) -> std::optional<std::string> {
+            return rom == dir.filePath("game.vb").toStdString() ? std::optional(dir.filePath("box.png").toStdString())
+                                                                : std::nullopt;
+        });
+        {
+            PropertiesWindow window(dir.filePath("game.vb"), nullptr);
+            auto* picture = window.findChild<QLabel*>("picGame");
+            QVERIFY(picture);
+            QCOMPARE(picture->pixmap().size(), QSize(60, 80));
+        }
+        usePictureOf(nullptr);
+        PropertiesWindow window(dir.filePath("game.vb"), nullptr);
+        QVERIFY(!window.findChild<QLabel*>("picGame"));
     }
 
     void vanishedFile()

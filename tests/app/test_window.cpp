@@ -21,6 +21,7 @@
 #include "bytes.h"
 #include "launch/parameter_string.h"
 #include "platform.h"
+#include "widgets/picture_pane.h"
 #include "window_fixture.h"
 
 namespace {
@@ -648,6 +649,68 @@ private slots:
         QCOMPARE(w.lblStatus->text(), QString("Status: Emulator launched with file \"b game.vb\""));
         qputenv("PATH", oldPath);
         qputenv("HOME", oldHome);
+    }
+
+    // Pictures off, the window is the documented one; View > Game picture grows it by the pane,
+    // and taking the pane away again gives back every pixel.
+    void picturePaneComesAndGoes()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QSize documented = w.size();
+        const QImage before = w.grab().toImage();
+        QVERIFY(!w.mnuViewPicture->isChecked());
+        QVERIFY(!QFileInfo::exists(fx.program + "/Data/Pictures.ini"));
+        w.mnuViewPicture->trigger();
+        QVERIFY(w.mnuViewPicture->isChecked());
+        QVERIFY(!w.picPane->isHidden());
+        QCOMPARE(w.height(), documented.height());
+        QVERIFY(w.width() > documented.width() + 200);
+        QVERIFY(readFile(fx.program + "/Data/Pictures.ini").contains("Show=true"));
+        w.mnuViewPicture->trigger();
+        QCOMPARE(w.size(), documented);
+        QCOMPARE(w.grab().toImage(), before);
+        QVERIFY(readFile(fx.program + "/Data/Pictures.ini").contains("Show=false"));
+    }
+
+    // The pane follows the selection: a game's picture (its file name's, from the user's folder),
+    // the name where there is none; a Pictures.ini that cannot be read is left as it is.
+    void picturePaneFollowsTheSelection()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        const QString boxes = fx.root.filePath("sets/Nintendo - Virtual Boy/Named_Boxarts");
+        QDir().mkpath(boxes);
+        QImage picture(300, 400, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(boxes + "/b game.png"));
+        writeFile(fx.program + "/Data/Pictures.ini",
+                  "[Pictures]\nShow=true\nFolder=" + fx.root.filePath("sets").toUtf8() + "\n");
+        frmKL& w = fx.start();
+        QVERIFY(!w.picPane->isHidden());
+        fx.select("b game.vb");
+        QTRY_VERIFY(!w.picPane->picture().isNull());
+        QVERIFY(w.picPane->picture().height() <= w.picPane->height());
+        QCOMPARE(w.picPane->picture().pixel(5, 5), QColor(Qt::darkGreen).rgb());
+        fx.select("A Game.VB");
+        QCOMPARE(w.picPane->name(), QString("A Game.VB"));
+        QTest::qWait(100);
+        QVERIFY(w.picPane->picture().isNull());
+        fx.select("b game.vb");  // from the cache, at once
+        QVERIFY(!w.picPane->picture().isNull());
+
+        WindowFixture other;
+        other.defaults();
+        QDir().mkpath(other.program + "/Data/Pictures.ini");
+        frmKL& second = other.start();
+        QVERIFY(second.picPane->isHidden());
+        second.mnuViewPicture->trigger();
+        QVERIFY(!second.picPane->isHidden());
+        QVERIFY(QFileInfo(other.program + "/Data/Pictures.ini").isDir());
+        QVERIFY(other.platform.boxes.isEmpty());
     }
 
     void everyTriggerLaunches()

@@ -97,7 +97,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
     m_pictures = new PictureSource(this);
     connect(m_pictures, &PictureSource::pictureReady, this, [this](const QString& romPath, const QImage& picture) {
         const std::string name = lstFiles->selectedName();
-        if (picPane->isVisible() && !name.empty()
+        if (!picPane->isHidden() && !name.empty()
             && romPath == fromBytes(kl::joinAlways(lstFiles->folder(), name, kl::kNativeStyle)))
             picPane->show(picture, shown(fromBytes(lstFiles->selectedName())));
     });

@@ -26,7 +26,7 @@ void frmKL::loadPictureSettings()
 
 void frmKL::usePictureSettings(const kl::PictureSettings& settings)
 {
-    const bool wasShown = picPane->isVisible();
+    const bool wasShown = !picPane->isHidden();
     m_pictures->setSettings(settings);
     mnuViewPicture->setChecked(settings.show);
     if (settings.show != wasShown) {
@@ -44,7 +44,7 @@ void frmKL::usePictureSettings(const kl::PictureSettings& settings)
 
 void frmKL::showSelectedPicture()
 {
-    if (!picPane->isVisible())
+    if (picPane->isHidden())
         return;
     const std::string name = lstFiles->selectedName();
     if (name.empty()) {
