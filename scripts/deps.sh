@@ -21,7 +21,7 @@ test=(
   clang libclang-rt-dev libbenchmark-dev
   wine wine64 gcc-mingw-w64-x86-64-win32 locales
   mame-data
-  weston qt6-wayland imagemagick
+  weston qt6-wayland imagemagick python3
 )
 
 case "${1:-run}" in

@@ -71,6 +71,12 @@ PictureSource::~PictureSource()
 {
     m_decoder.clear();
     m_decoder.waitForDone();
+    // Downloads still running end with the manager; their ends must not reach this object, whose
+    // members are gone by the time its children are deleted.
+    if (m_network) {
+        m_network->disconnect(this);
+        delete m_network;
+    }
 }
 
 void PictureSource::setSettings(const kl::PictureSettings& settings)
