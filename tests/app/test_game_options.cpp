@@ -204,6 +204,44 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({QFileInfo(entryOf("known.vb")).fileName()}));
     }
 
+    // With pictures on, a game's entry gets a copy of its picture as its icon, which follows a
+    // rename and goes with the entry.
+    void gameEntriesTakeTheirPicture()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        const QString boxes = fx.root.filePath("sets/Nintendo - Virtual Boy/Named_Boxarts");
+        QDir().mkpath(boxes);
+        QImage box(30, 40, QImage::Format_RGB32);
+        box.fill(Qt::magenta);
+        QVERIFY(box.save(boxes + "/b game.png"));
+        writeFile(fx.program + "/Data/Pictures.ini", "[Pictures]\nShow=true\nFolder=" + fx.root.filePath("sets").toUtf8() + "\n");
+        frmKL& w = fx.start();
+        const auto iconOf = [&](const QString& name) {
+            return QString::fromStdString(kl::gameIconPath((fx.roms + "/" + name).toStdString()));
+        };
+        fx.select("b game.vb");
+        w.mnuFileAddToMenu->trigger();
+        const QString entry = QString::fromStdString(kl::gameEntryPath((fx.roms + "/b game.vb").toStdString()));
+        QVERIFY(readFile(entry).contains("\nIcon=" + iconOf("b game.vb").toUtf8() + "\n"));
+        QCOMPARE(readFile(iconOf("b game.vb")), readFile(boxes + "/b game.png"));
+        QVERIFY(iconOf("b game.vb").startsWith(m_data.path() + "/icons/kalmora-launcher/"));
+        QVERIFY(QFile::copy(boxes + "/b game.png", boxes + "/moved.png"));
+        fx.platform.inputAnswers << "moved.vb";
+        w.mnuFileRename->trigger();
+        QVERIFY(!QFile::exists(iconOf("b game.vb")));
+        QCOMPARE(readFile(iconOf("moved.vb")), readFile(boxes + "/b game.png"));
+        fx.select("moved.vb");
+        w.mnuFileRemoveFromMenu->trigger();
+        QVERIFY(!QFile::exists(iconOf("moved.vb")));
+        // No picture: the launcher's own icon.
+        fx.select("A Game.VB");
+        w.mnuFileAddToMenu->trigger();
+        QVERIFY(readFile(QString::fromStdString(kl::gameEntryPath((fx.roms + "/A Game.VB").toStdString())))
+                    .contains("\nIcon=org.example.kalmora_launcher\n"));
+        w.mnuFileRemoveFromMenu->trigger();
+    }
+
     void gamesKeepOptionsOfTheirOwn()
     {
         WindowFixture fx;
