@@ -1,6 +1,8 @@
 // File kinds from one stat, and the non-blocking open of regular files.
 #include "file_kind.h"
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +47,16 @@ int openRegularFile(const std::string& path)
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
+}
+
+std::string realPath(const std::string& path)
+{
+    std::string real;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        real = resolved;
+        std::free(resolved);
+    }
+    return real;
 }
 
 }  // namespace kl

@@ -25,6 +25,9 @@ inline FileKind fileKind(const std::string& path) { return fileStatus(path).kind
 // A pipe, socket or device: nothing a reader may open and wait on.
 inline bool isSpecial(FileKind kind) { return kind >= FileKind::Pipe; }
 
+// The path with every link, "." and ".." resolved; empty when it does not lead anywhere.
+std::string realPath(const std::string& path);
+
 // A regular file with the run bit for this user.
 bool isExecutableFile(const std::string& path);
 

@@ -210,12 +210,8 @@ private slots:
     {
         WindowFixture fx;
         fx.defaults();
-        const QString boxes = fx.root.filePath("sets/Nintendo - Virtual Boy/Named_Boxarts");
-        QDir().mkpath(boxes);
-        QImage box(30, 40, QImage::Format_RGB32);
-        box.fill(Qt::magenta);
-        QVERIFY(box.save(boxes + "/b game.png"));
-        writeFile(fx.program + "/Data/Pictures.ini", "[Pictures]\nShow=true\nFolder=" + fx.root.filePath("sets").toUtf8() + "\n");
+        const QString box = fx.picturesOn("b game", Qt::magenta, {30, 40});
+        const QString boxes = QFileInfo(box).path();
         frmKL& w = fx.start();
         const auto iconOf = [&](const QString& name) {
             return QString::fromStdString(kl::gameIconPath((fx.roms + "/" + name).toStdString()));

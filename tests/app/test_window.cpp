@@ -682,13 +682,7 @@ private slots:
     {
         WindowFixture fx;
         fx.defaults();
-        const QString boxes = fx.root.filePath("sets/Nintendo - Virtual Boy/Named_Boxarts");
-        QDir().mkpath(boxes);
-        QImage picture(300, 400, QImage::Format_RGB32);
-        picture.fill(Qt::darkGreen);
-        QVERIFY(picture.save(boxes + "/b game.png"));
-        writeFile(fx.program + "/Data/Pictures.ini",
-                  "[Pictures]\nShow=true\nFolder=" + fx.root.filePath("sets").toUtf8() + "\n");
+        QVERIFY(QFile::exists(fx.picturesOn("b game", Qt::darkGreen)));
         frmKL& w = fx.start();
         QVERIFY(!w.picPane->isHidden());
         fx.select("b game.vb");

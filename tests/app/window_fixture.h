@@ -86,5 +86,18 @@ struct WindowFixture {
         list->setCurrentIndex(list->model()->index(row, 0));
     }
 
+    // Pictures on, from a set in the fixture's folder holding a box of one colour for the game
+    // named; the box's path.
+    QString picturesOn(const QString& game, QColor colour, QSize size = {300, 400})
+    {
+        const QString boxes = root.filePath("sets/Nintendo - Virtual Boy/Named_Boxarts");
+        QDir().mkpath(boxes);
+        QImage box(size, QImage::Format_RGB32);
+        box.fill(colour);
+        box.save(boxes + '/' + game + ".png");
+        writeFile(program + "/Data/Pictures.ini", "[Pictures]\nShow=true\nFolder=" + root.filePath("sets").toUtf8() + "\n");
+        return boxes + '/' + game + ".png";
+    }
+
     bool hidden() const { return window->lstFiles->pattern() == "*._dontdisplayfiles"; }
 };

@@ -93,16 +93,6 @@ std::optional<std::string> wineVariableProgram(const StartEnvironment& environme
     return std::nullopt;
 }
 
-std::string realPathOf(const std::string& path)
-{
-    std::string real;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        real = resolved;
-        std::free(resolved);
-    }
-    return real;
-}
-
 }  // namespace
 
 std::optional<WineToUse> chooseWine(const StartEnvironment& environment)
@@ -124,7 +114,7 @@ std::optional<WineToUse> chooseWine(const StartEnvironment& environment, const s
         wine.program = *program;
         if (splitPath(*program).name == "proton") {
             wine.kind = WineKind::Proton;
-            wine.folder = splitPath(realPathOf(*program)).folder;
+            wine.folder = splitPath(realPath(*program)).folder;
             std::vector<WineBuild> found = builds;
             if (found.empty())
                 found = findWineBuilds(wineSearchOf(environment));

@@ -112,8 +112,7 @@ private:
     std::size_t m_at = 0;
 };
 
-// Reads the entries of one object after its "{" up to its "}": true when it closed. `depth`
-// is the object's own; `path` receives a "path" key's value met directly in it.
+// Reads the top level, then only what the libraries' list needs.
 class Reader {
 public:
     explicit Reader(std::string_view text) : m_tokens(text) {}
@@ -164,24 +163,11 @@ private:
     }
 
     // A numbered entry's object: its "path", and its nested objects skipped.
-    bool entry(std::optional<std::string>& path)
-    {
-        while (true) {
-            Token key = m_tokens.next();
-            if (key.kind == Token::Kind::Close)
-                return true;
-            if (key.kind != Token::Kind::Text)
-                return false;
-            Token value = m_tokens.next();
-            if (value.kind == Token::Kind::Text) {
-                if (sameKey(key.text, "path"))
-                    path = std::move(value.text);
-            } else if (value.kind != Token::Kind::Open || !skipObject(3))
-                return false;
-        }
-    }
+    bool entry(std::optional<std::string>& path) { return skipObject(2, &path); }
 
-    bool skipObject(int depth)
+    // Reads an object to its "}": true when it closed. A "path" met directly in it is kept where
+    // `path` is given.
+    bool skipObject(int depth, std::optional<std::string>* path = nullptr)
     {
         if (depth > kMaxDepth)
             return false;
@@ -195,8 +181,11 @@ private:
             if (value.kind == Token::Kind::Open) {
                 if (!skipObject(depth + 1))
                     return false;
-            } else if (value.kind != Token::Kind::Text)
+            } else if (value.kind != Token::Kind::Text) {
                 return false;
+            } else if (path && sameKey(key.text, "path")) {
+                *path = std::move(value.text);
+            }
         }
     }
 

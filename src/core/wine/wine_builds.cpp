@@ -17,16 +17,6 @@ namespace {
 
 std::string join(std::string_view folder, std::string_view name) { return joinAlways(folder, name, kNativeStyle); }
 
-std::string realPath(const std::string& path)
-{
-    std::string real;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        real = resolved;
-        std::free(resolved);
-    }
-    return real;
-}
-
 // The names in a folder, sorted; none when it cannot be read.
 std::vector<std::string> namesIn(const std::string& folder)
 {
