@@ -129,8 +129,10 @@ void PictureSource::request(const std::string& romPath, QSize fit)
         const auto& known = catalogues->catalogues(catalogueFolder, std::string(kl::kMameSoftwareList));
         Found found;
         found.names = kl::pictureNames(kl::catalogueNamesOf(romPath, known), kl::splitPath(romPath).name);
-        if (const auto file = kl::findPicture(kl::pictureFolders(search), found.names, kind))
+        if (const auto file = kl::findPicture(kl::pictureFolders(search), found.names, kind)) {
+            found.onDisk = true;
             found.picture = decodePicture(*file, fit);
+        }
         QMetaObject::invokeMethod(this, [this, key, generation, found] { finished(key, generation, found); },
                                   Qt::QueuedConnection);
     });
@@ -147,7 +149,9 @@ void PictureSource::finished(const QString& romPath, quint64 generation, const F
         m_cache.remove(m_recent.takeFirst());
     if (romPath == m_wanted)
         emit pictureReady(romPath, found.picture);
-    if (found.picture.isNull() && m_settings.download && romPath == m_wanted)
+    // A damaged file on disk is the user's to replace: one fetched into the cache would stay
+    // behind it in the lookup order.
+    if (!found.onDisk && m_settings.download && romPath == m_wanted)
         download(romPath, found.names);
 }
 
@@ -187,7 +191,6 @@ void PictureSource::startDownloads()
         request.setTransferTimeout(kDownloadSeconds * 1000);
         request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
         request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-        m_asked.append(next.address);
         QNetworkReply* reply = m_network->get(request);
         // A picture is a few hundred KiB; more than the limit is not one, and is not read on.
         connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {

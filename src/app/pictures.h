@@ -44,8 +44,6 @@ public:
     void request(const std::string& romPath, QSize fit);
     // The picture file on disk of the game at this path, found now on the calling thread.
     std::optional<std::string> pictureFile(const std::string& romPath, const std::vector<kl::Catalogue>& catalogues) const;
-    // The addresses asked of the server in this session, in order (for the tests and the log).
-    const QStringList& asked() const { return m_asked; }
 
 signals:
     // A null picture: the game has none (yet).
@@ -54,6 +52,7 @@ signals:
 private:
     struct Found {
         QImage picture;
+        bool onDisk = false;             // a file was found, whether or not it could be shown
         std::vector<std::string> names;  // what a download tries, where nothing was found
     };
     void finished(const QString& romPath, quint64 generation, const Found& found);
@@ -82,5 +81,4 @@ private:
     QList<Download> m_queue;
     QHash<QNetworkReply*, Download> m_running;
     QSet<QString> m_missing;  // addresses answered 404 (or not at all) this session
-    QStringList m_asked;
 };

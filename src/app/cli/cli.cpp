@@ -127,10 +127,17 @@ int listWine(const std::string& programFolder)
     const std::vector<kl::WineBuild> builds = kl::findWineBuilds(kl::wineSearchOf(environment));
     const auto used = kl::chooseWine(environment, builds);
     const bool found = used && (used->from == kl::WineToUse::From::Chosen || used->from == kl::WineToUse::From::Found);
+    // One line a build, whatever its folder's name holds.
+    const auto field = [](std::string text) {
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                c = '?';
+        return text;
+    };
     std::string text;
     for (const kl::WineBuild& build : builds) {
         text += found && used->program == build.program ? "* " : "  ";
-        text += build.name + '\t' + build.program + '\n';
+        text += field(build.name) + '\t' + field(build.program) + '\n';
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

@@ -10,7 +10,7 @@ PicturePane::PicturePane(QWidget* parent) : QFrame(parent)
     setBackgroundRole(QPalette::Base);
 }
 
-void PicturePane::show(const QImage& picture, const QString& name)
+void PicturePane::showPicture(const QImage& picture, const QString& name)
 {
     m_picture = picture;
     m_name = name;

@@ -10,7 +10,7 @@ class PicturePane : public QFrame {
 public:
     explicit PicturePane(QWidget* parent = nullptr);
     // A null picture shows the name instead.
-    void show(const QImage& picture, const QString& name);
+    void showPicture(const QImage& picture, const QString& name);
     const QImage& picture() const { return m_picture; }
     const QString& name() const { return m_name; }
 

@@ -99,7 +99,7 @@ frmKL::frmKL(Platform& platform, QString programFolder, kl::FolderPrefetch* pref
         const std::string name = lstFiles->selectedName();
         if (!picPane->isHidden() && !name.empty()
             && romPath == fromBytes(kl::joinAlways(lstFiles->folder(), name, kl::kNativeStyle)))
-            picPane->show(picture, shown(fromBytes(lstFiles->selectedName())));
+            picPane->showPicture(picture, shown(fromBytes(lstFiles->selectedName())));
     });
 }
 

@@ -48,11 +48,11 @@ void frmKL::showSelectedPicture()
         return;
     const std::string name = lstFiles->selectedName();
     if (name.empty()) {
-        picPane->show({}, {});
+        picPane->showPicture({}, {});
         return;
     }
     // The name stands until the picture comes, so a quick pass through the list shows names.
-    picPane->show({}, shown(fromBytes(name)));
+    picPane->showPicture({}, shown(fromBytes(name)));
     m_pictures->request(kl::joinAlways(lstFiles->folder(), name, kl::kNativeStyle), picPane->contentsRect().size());
 }
 
