@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -25,7 +26,8 @@ std::optional<kl::PictureSettings> QtPlatform::pictureSettingsDialog(QWidget* ow
         if (kinds[i] == current.kind)
             kind->setCurrentIndex(i);
     auto* folder = new QLineEdit(fromBytes(current.folder), &dialog);
-    folder->setPlaceholderText(QStringLiteral("RetroArch's, then the downloaded ones"));
+    folder->setPlaceholderText(QStringLiteral("none: RetroArch's, then the downloaded ones"));
+    folder->setMinimumWidth(folder->fontMetrics().horizontalAdvance(folder->placeholderText()) + 24);
     auto* browse = new QPushButton(QStringLiteral("&Browse..."), &dialog);
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
         const QString chosen = QFileDialog::getExistingDirectory(&dialog, QStringLiteral("Folder of the thumbnail sets"),
@@ -44,7 +46,10 @@ std::optional<kl::PictureSettings> QtPlatform::pictureSettingsDialog(QWidget* ow
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* form = new QFormLayout(&dialog);
     form->addRow(QStringLiteral("&Picture:"), kind);
-    form->addRow(QStringLiteral("&Folder:"), folderRow);
+    // A row of two widgets gets no buddy from the form: the label is made with one.
+    auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), &dialog);
+    folderLabel->setBuddy(folder);
+    form->addRow(folderLabel, folderRow);
     form->addRow(download);
     form->addRow(QStringLiteral("&Server:"), base);
     form->addRow(buttons);

@@ -1,5 +1,6 @@
 // The window offscreen: start-up, interlocks, the file list, folders, launch, preview and exit.
 #include <QtTest>
+#include <QAccessible>
 #include <QWindow>
 
 #include <QApplication>
@@ -1312,6 +1313,32 @@ private slots:
         QCOMPARE(fx.platform.opened, QStringList({w.lblURL[1]->text(), w.lblURL[2]->text(), w.lblURL[3]->text()}));
         QVERIFY(fx.platform.opened[0].startsWith("https://"));
         QVERIFY(fx.platform.boxes.isEmpty());
+    }
+
+    // The About tab's web addresses by keyboard: in the tab order after the Paths tab's controls,
+    // opened by Enter and Space (a held key opens once), and links to screen readers.
+    void webAddressesByKeyboard()
+    {
+        WindowFixture fx;
+        fx.defaults();
+        frmKL& w = fx.start();
+        QCOMPARE(w.cmdBrowseRom->nextInFocusChain(), static_cast<QWidget*>(w.lblURL[1]));
+        QCOMPARE(w.lblURL[3]->nextInFocusChain(), static_cast<QWidget*>(w.tabGUI->tabBar()));
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(w.lblURL[i]->focusPolicy(), Qt::StrongFocus);
+            QAccessibleInterface* link = QAccessible::queryAccessibleInterface(w.lblURL[i]);
+            QVERIFY(link);
+            QCOMPARE(link->role(), QAccessible::Link);
+            QCOMPARE(link->text(QAccessible::Name), w.lblURL[i]->text());
+        }
+        QTest::keyClick(w.lblURL[1], Qt::Key_Return);
+        QTest::keyClick(w.lblURL[2], Qt::Key_Space);
+        QTest::keyClick(w.lblURL[3], Qt::Key_Enter);
+        QTest::keyPress(w.lblURL[3], Qt::Key_Space);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
+        QCoreApplication::sendEvent(w.lblURL[3], &repeat);
+        QCOMPARE(fx.platform.opened, QStringList({w.lblURL[1]->text(), w.lblURL[2]->text(), w.lblURL[3]->text(),
+                                                  w.lblURL[3]->text()}));
     }
 
     void propertiesWindowStaysOpenBesideTheLauncher()
