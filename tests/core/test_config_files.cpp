@@ -310,12 +310,22 @@ private slots:
         QTest::addColumn<QString>("xdg");  // "-" unset
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("folder");  // "@" stands for the program folder
-        QTest::newRow("portable") << false << "/x/cfg" << "/home/a" << "@/Data";
-        QTest::newRow("installed, XDG_CONFIG_HOME") << true << "/x/cfg/" << "/home/a" << "/x/cfg/kalmora-launcher";
-        QTest::newRow("installed, no XDG_CONFIG_HOME") << true << "-" << "/home/a" << "/home/a/.config/kalmora-launcher";
+        QTest::addColumn<QString>("beside");  // more beside the executable: the folder Data, the self-contained marker
+        QTest::newRow("portable") << false << "/x/cfg" << "/home/a" << "@/Data" << "";
+        QTest::newRow("installed, XDG_CONFIG_HOME") << true << "/x/cfg/" << "/home/a" << "/x/cfg/kalmora-launcher" << "";
+        QTest::newRow("installed, no XDG_CONFIG_HOME") << true << "-" << "/home/a" << "/home/a/.config/kalmora-launcher"
+                                                       << "";
         QTest::newRow("installed, relative XDG_CONFIG_HOME") << true << "cfg" << "/home/a"
-                                                              << "/home/a/.config/kalmora-launcher";
-        QTest::newRow("installed, empty XDG_CONFIG_HOME") << true << "" << "/home/a" << "/home/a/.config/kalmora-launcher";
+                                                              << "/home/a/.config/kalmora-launcher" << "";
+        QTest::newRow("installed, empty XDG_CONFIG_HOME") << true << "" << "/home/a" << "/home/a/.config/kalmora-launcher"
+                                                          << "";
+        QTest::newRow("self-contained") << true << "-" << "/home/a" << "/home/a/.config/kalmora-launcher"
+                                        << "self-contained";
+        // The user made it portable, as any program folder is.
+        QTest::newRow("self-contained, Data made") << false << "-" << "/home/a" << "@/Data" << "self-contained Data";
+        // An older install's Data is read until the first save, not taken for a portable copy's.
+        QTest::newRow("installed, an older install's Data") << true << "-" << "/home/a"
+                                                             << "/home/a/.config/kalmora-launcher" << "Data";
     }
     void whereTheFilesLive()
     {
@@ -323,8 +333,13 @@ private slots:
         QFETCH(QString, xdg);
         QFETCH(QString, home);
         QFETCH(QString, folder);
-        if (marker)
+        QFETCH(QString, beside);
+        if (marker || beside.contains("self-contained"))
             writeBytes(path("installed-copy"), "");
+        if (beside.contains("self-contained"))
+            writeBytes(path("self-contained"), "");
+        if (beside.contains("Data"))
+            QVERIFY(QDir(m_dir.path()).mkpath("Data"));
         const std::string x = xdg.toStdString();
         const ConfigLocation where = configLocation(m_dir.path().toStdString(), xdg == "-" ? nullptr : x.c_str(),
                                                     home.toStdString().c_str());

@@ -73,7 +73,9 @@ ConfigLocation configLocation(const std::string& programFolder, const char* xdgC
 {
     ConfigLocation location;
     const std::string data = joinAlways(programFolder, "Data", kNativeStyle);
-    location.installed = fileKind(joinAlways(programFolder, kInstallMarker, kNativeStyle)) == FileKind::Regular;
+    location.installed = fileKind(joinAlways(programFolder, kInstallMarker, kNativeStyle)) == FileKind::Regular
+                         && !(fileKind(joinAlways(programFolder, kSelfContainedMarker, kNativeStyle)) == FileKind::Regular
+                              && fileKind(data) == FileKind::Folder);
     if (!location.installed) {
         location.folder = data;
         return location;

@@ -9,6 +9,10 @@ namespace kl {
 
 // Laid beside the executable by the install; its presence makes a copy an installed one.
 inline constexpr std::string_view kInstallMarker = "installed-copy";
+// Laid beside it in the self-contained folder too: there a Data folder the user makes turns the
+// installed copy into a portable one, as for any program folder (an install under a prefix
+// reads an older install's Data only until it saves).
+inline constexpr std::string_view kSelfContainedMarker = "self-contained";
 inline constexpr std::string_view kConfigFolderName = "kalmora-launcher";
 inline constexpr std::string_view kSettingsName = "Settings.ini";
 inline constexpr std::string_view kGuiName = "GUI.ini";
