@@ -27,6 +27,15 @@ bundle_needed() {
   LC_ALL=C readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'
 }
 
+# The folders an ELF file's own RUNPATH (or RPATH) names, $ORIGIN made its folder: where the
+# dynamic linker looks first for what it needs (Debian 13's libproxy keeps its backend so).
+bundle_runpath() {
+  local origin
+  origin="$(dirname "$(readlink -f "$1")")"
+  LC_ALL=C readelf -d "$1" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]$/\2/p' | tr ':' '\n' \
+    | sed -e "s|\$ORIGIN|$origin|g" -e "s|\${ORIGIN}|$origin|g"
+}
+
 # The 64-bit libraries the dynamic linker's cache knows, as "soname path" lines; read once.
 bundle_cache=""
 bundle_resolve() {
@@ -40,15 +49,21 @@ bundle_resolve() {
 bundle_closure() {
   local -A seen=()
   local -a queue=("$@")
-  local file name path
+  local file name path folder
+  local -a own
   while [ ${#queue[@]} -gt 0 ]; do
     file="${queue[0]}"
     queue=("${queue[@]:1}")
+    mapfile -t own < <(bundle_runpath "$file")
     while IFS= read -r name; do
       [ -n "$name" ] && [ -z "${seen[$name]:-}" ] || continue
       seen[$name]=1
       bundle_system_library "$name" && continue
-      path="$(bundle_resolve "$name")"
+      path=""
+      for folder in "${own[@]}"; do
+        [ -n "$folder" ] && [ -f "$folder/$name" ] && { path="$folder/$name"; break; }
+      done
+      [ -n "$path" ] || path="$(bundle_resolve "$name")"
       if [ -z "$path" ]; then
         echo "bundle: $name, needed by $file, is not installed" >&2
         return 1
